@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the build folder's private prefix
+# (created on first use and then reused). Used by CTest as the emulator.
+# Without a display it runs on a private Xvfb server.
+set -euo pipefail
+exe=$1; shift
+build=${QUELMO_BUILD_DIR:-}
+if [ -z "$build" ]; then
+  # The program lives somewhere under the build folder: find its top (CMakeCache.txt).
+  d=$(cd "$(dirname "$exe")" && pwd)
+  while [ "$d" != / ] && [ ! -f "$d/CMakeCache.txt" ]; do d=$(dirname "$d"); done
+  build=$d
+fi
+export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=${WINEDEBUG:--all}
+export LANG=${QUELMO_WINE_LANG:-zh_CN.UTF-8}
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      wineboot -i >/dev/null 2>&1 || true
+      wineserver -w || true
+    fi
+  ) 9>"$build/.wineprefix.lock"
+fi
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$@"
+fi
+exec wine "$exe" "$@"

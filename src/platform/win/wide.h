@@ -1,0 +1,19 @@
+// The one crossing of text into Windows: code page 936 <-> UTF-16, with code
+// page 936 named explicitly so the program reads right on any system language.
+#pragma once
+
+#include <string>
+
+#include "text/text.h"
+
+std::wstring to_wide(const Text& text);
+Text from_wide(const std::wstring& text);
+Text from_wide(const wchar_t* text, int length);
+
+// A task-modal message box without owner. Returns the pressed button as
+// 0 OK, 1 Cancel, 2 Abort, 3 Retry, 4 Ignore, 5 Yes, 6 No.
+int message_box(const Text& text, const Text& caption, unsigned style);
+
+// Fatal stop: shows `message`, then ends the process at once with exit code -1,
+// without the exit clean-up.
+[[noreturn]] void fatal_stop(const Text& message);
