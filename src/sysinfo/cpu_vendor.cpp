@@ -1,1 +1,25 @@
-// (to be written)
+#include "sysinfo/cpu_info.h"
+
+Text manufacturer_for_vendor(const Text& vendor) {
+  struct Row {
+    const char* vendor;
+    const char* manufacturer;
+  };
+  static const Row rows[] = {
+      {"GenuineIntel", "Intel Corporation"},
+      {"UMC UMC UMC ", "United Microelectronics Corp."},
+      {"AuthenticAMD", "Advanced Micro Devices"},
+      {"AMD ISBETTER", "Advanced Micro Devices"},
+      {"CyrixInstead", "Cyrix Corp., VIA Inc."},
+      {"NexGenDriven", "NexGen Inc., Advanced Micro Devices"},
+      {"CentaurHauls", "IDT\\Centaur, Via Inc."},
+      {"RiseRiseRise", "Rise"},
+      {"GenuineTMx86", "Transmeta"},
+      {"TransmetaCPU", "Transmeta"},
+      {"Geode By NSC", "National Semiconductor"},
+  };
+  for (const Row& row : rows) {
+    if (vendor == row.vendor) return row.manufacturer;
+  }
+  return "Unknown Manufacturer";
+}

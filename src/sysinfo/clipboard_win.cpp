@@ -1,0 +1,88 @@
+// The copy button: the identity report on the clipboard, then a confirmation.
+#include "sysinfo/sysinfo.h"
+
+#include <cstring>
+#include <string>
+
+#include "app/globals.h"
+#include "platform/win/wide.h"
+#include "sysinfo/script_host.h"
+#include "sysinfo/sysinfo_win.h"
+#include "ui/boxes.h"
+
+Text get_processor_id() {
+  if (processor_id_cache.empty()) {
+    ScriptHost host;
+    ScriptValue value = evaluate_script_function(host, processor_id_script, processor_id_function);
+    Text id = script_value_to_text(value);
+    script_value_clear(value);
+    script_host_clear(host);
+    processor_id_cache = id;  // an empty answer is asked again next time
+  }
+  return processor_id_cache;
+}
+
+namespace {
+
+// A movable block holding `size` bytes from `data`, or null.
+HGLOBAL global_copy(const void* data, size_t size) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  if (block == nullptr) return nullptr;
+  void* target = GlobalLock(block);
+  if (target == nullptr) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  std::memcpy(target, data, size);
+  GlobalUnlock(block);
+  return block;
+}
+
+// Hands `block` to the clipboard; frees it when the clipboard refuses it.
+bool set_clipboard_block(UINT format, HGLOBAL block) {
+  if (block == nullptr) return false;
+  if (SetClipboardData(format, block) == nullptr) {
+    GlobalFree(block);
+    return false;
+  }
+  return true;
+}
+
+// Another program may hold the clipboard for a moment: a few tries over about
+// a second before giving up.
+bool open_clipboard() {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (OpenClipboard(nullptr)) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool place_on_clipboard(const Text& text) {
+  if (!open_clipboard()) return false;
+  EmptyClipboard();
+  // The code page 936 bytes exactly as held, with the terminating zero.
+  bool placed = set_clipboard_block(CF_TEXT, global_copy(text.c_str(), text.size() + 1));
+  if (placed) {
+    // The same text in UTF-16, and the locale that tells how to read CF_TEXT,
+    // so that programs on any system language paste the right characters.
+    std::wstring wide = to_wide(text);
+    set_clipboard_block(CF_UNICODETEXT, global_copy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)));
+    LCID locale = MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT);  // 0x0804
+    set_clipboard_block(CF_LOCALE, global_copy(&locale, sizeof locale));
+  }
+  CloseClipboard();
+  return placed;
+}
+
+void copy_identity_report() {
+  Text id = get_processor_id();
+  Text when = datetime_to_text(current_datetime());
+  Text computer = get_box_text(Box::computer_info);
+  Text performance = get_box_text(Box::performance_info);
+  Text report = identity_report(when, id, computer, performance);
+  place_on_clipboard(report);
+  message_box("信息已经复制，可以直接粘贴。", "复制信息", 64);
+}
