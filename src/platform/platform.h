@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 // Milliseconds since system start, as a signed 32-bit value (wraps).
 int32_t tick_count();
@@ -22,6 +23,23 @@ void enter_lock(LockHandle handle);
 void leave_lock(LockHandle handle);
 bool delete_lock(LockHandle handle);
 void delete_all_locks();   // end of process
+
+// Enters the lock named by `handle` for the life of the guard. The guard keeps
+// the very lock object it entered and leaves that one, even when the handle has
+// been deleted meanwhile (the object lives on until its last holder has left).
+// Holds nothing when the handle names no lock.
+struct PlatformLock;
+class LockGuard {
+ public:
+  explicit LockGuard(LockHandle handle);
+  ~LockGuard();
+  LockGuard(const LockGuard&) = delete;
+  LockGuard& operator=(const LockGuard&) = delete;
+  bool held() const { return lock_ != nullptr; }
+
+ private:
+  std::shared_ptr<PlatformLock> lock_;
+};
 
 // Set once the program has begun to end (Exit, or the main window closed
 // while a run is in progress): stages stop launching and workers stop reporting.
