@@ -3,7 +3,7 @@
 if(QUELMO_FUZZ)
   return()
 endif()
-if(WIN32)
+if(WIN32 AND EXISTS /usr/src/googletest/CMakeLists.txt)
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
