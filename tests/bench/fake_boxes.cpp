@@ -1,0 +1,61 @@
+#include "fake_boxes.h"
+
+#include <mutex>
+#include <thread>
+
+namespace {
+std::mutex guard;
+fake_boxes::Snapshot state;
+
+std::vector<Text>& lines_of(Box box) {
+  return box == Box::computer_info ? state.computer_lines : state.performance_lines;
+}
+}  // namespace
+
+void append_to_box(Box box, const Text& text) {
+  std::lock_guard<std::mutex> hold(guard);
+  lines_of(box).push_back(text);
+}
+
+void set_box_text(Box box, const Text& text) {
+  std::lock_guard<std::mutex> hold(guard);
+  ++state.set_calls;
+  lines_of(box).clear();
+  if (!text.empty()) lines_of(box).push_back(text);
+}
+
+Text get_box_text(Box box) {
+  std::lock_guard<std::mutex> hold(guard);
+  Text all;
+  for (const Text& line : lines_of(box)) all += line;
+  return all;
+}
+
+void set_start_button_enabled(bool enabled) {
+  std::lock_guard<std::mutex> hold(guard);
+  state.button_changes.push_back(enabled);
+  if (enabled) state.lines_before_last_enable = static_cast<int>(state.performance_lines.size());
+}
+
+namespace fake_boxes {
+
+void clear() {
+  std::lock_guard<std::mutex> hold(guard);
+  state = Snapshot();
+}
+
+Snapshot snapshot() {
+  std::lock_guard<std::mutex> hold(guard);
+  return state;
+}
+
+Snapshot wait_for(const std::function<bool(const Snapshot&)>& done, std::chrono::milliseconds deadline) {
+  const auto until = std::chrono::steady_clock::now() + deadline;
+  for (;;) {
+    Snapshot now = snapshot();
+    if (done(now) || std::chrono::steady_clock::now() >= until) return now;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+}  // namespace fake_boxes

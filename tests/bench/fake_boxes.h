@@ -1,0 +1,29 @@
+// A recording stand-in for the main window's boxes and start button, for the
+// evaluation's tests. Thread-safe: workers append from their own threads.
+#pragma once
+
+#include <thread>  // steady_clock and durations; <chrono> itself does not build with the GBK charset
+#include <functional>
+#include <vector>
+
+#include "ui/boxes.h"
+
+namespace fake_boxes {
+
+struct Snapshot {
+  std::vector<Text> computer_lines;     // appends since the box was last set
+  std::vector<Text> performance_lines;  // appends since the box was last set
+  int set_calls = 0;                    // set_box_text calls on either box
+  std::vector<bool> button_changes;     // every set_start_button_enabled, in order
+  int lines_before_last_enable = -1;    // performance lines when the button was last enabled
+};
+
+void clear();
+Snapshot snapshot();
+
+// Polls until `done` holds for the recorded state or the deadline passes;
+// returns the last snapshot either way.
+Snapshot wait_for(const std::function<bool(const Snapshot&)>& done,
+                  std::chrono::milliseconds deadline = std::chrono::seconds(60));
+
+}  // namespace fake_boxes
