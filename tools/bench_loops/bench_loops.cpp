@@ -72,20 +72,24 @@ void reference_logarithm(int64_t iterations) {
   }
 }
 
-// The compare-and-exchange of the sort as a branch-free step over the same
-// pairs: a[i] keeps the larger value, a[j] receives the smaller.
+// The sort's compare-and-exchange written in assembly over the same pairs:
+// load both elements, compare, and store both exchanged when a[i] < a[j].
 void reference_sort(int32_t* a, int32_t n) {
   for (int32_t i = 0; i < n; ++i) {
-    int32_t held = a[i];
     for (int32_t j = 0; j < n; ++j) {
-      int32_t other = a[j];
-      asm volatile("" : "+r"(held), "+r"(other));
-      a[j] = std::min(held, other);
-      held = std::max(held, other);
-      a[i] = held;
+      asm volatile(
+          "movl (%[pi]), %%eax\n\t"
+          "movl (%[pj]), %%edx\n\t"
+          "cmpl %%edx, %%eax\n\t"
+          "jge 1f\n\t"
+          "movl %%edx, (%[pi])\n\t"
+          "movl %%eax, (%[pj])\n"
+          "1:"
+          :
+          : [pi] "r"(a + i), [pj] "r"(a + j)
+          : "eax", "edx", "memory", "cc");
     }
   }
-  asm volatile("" : : "r"(a) : "memory");
 }
 
 // The addition loop written plainly, its result unused: the optimiser may drop it.
