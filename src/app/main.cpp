@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include <windows.h>
+
+#include "app/program.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { end_process(program_main()); }

@@ -1,1 +1,77 @@
-// (to be written)
+// Start-up, the message loop and the end of the process.
+#include "app/program.h"
+
+#include <winsock2.h>
+#include <windows.h>
+#include <ole2.h>
+
+#include <atomic>
+#include <float.h>
+
+#include "app/globals.h"
+#include "app/seams.h"
+#include "platform/platform.h"
+#include "platform/win/fatal.h"
+#include "ui/window.h"
+
+namespace {
+std::atomic<bool> g_loop_entered{false};
+std::atomic<bool> g_sockets_started{false};
+void (*g_exit_cleanup)() = nullptr;
+bool g_ole_initialized = false;
+}  // namespace
+
+int program_main() {
+  install_fatal_handlers();
+  seams::install();
+  // COM and OLE for the main thread (single-threaded apartment); the script
+  // host needs them. Should this fail, the COM lookups simply find nothing.
+  g_ole_initialized = SUCCEEDED(OleInitialize(nullptr));
+  // The floating-point unit in its initial state: exceptions masked, round to
+  // nearest, 64-bit significand.
+  _fpreset();
+  cpu_info = new CPUInfo();
+  register_exit_cleanup(release_globals);
+  load_window(Window::main);
+  run_message_loop();
+  return 0;
+}
+
+void run_message_loop() {
+  if (!any_window_open()) return;
+  g_loop_entered.store(true);
+  MSG msg;
+  for (;;) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    guard_fatal([&msg] {
+      if (handle_window_key(msg)) return;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    });
+  }
+}
+
+void note_window_destroyed() {
+  if (g_loop_entered.load() && !any_window_open()) PostQuitMessage(0);
+}
+
+void register_exit_cleanup(void (*cleanup)()) { g_exit_cleanup = cleanup; }
+
+void note_sockets_started() { g_sockets_started.store(true); }
+
+void end_process(int exit_code) {
+  // Workers of a run still in progress stop launching stages and reporting.
+  begin_shutdown();
+  if (void (*cleanup)() = g_exit_cleanup) {
+    g_exit_cleanup = nullptr;
+    cleanup();
+  }
+  delete_all_locks();
+  if (g_sockets_started.exchange(false)) WSACleanup();
+  if (g_ole_initialized) OleUninitialize();
+  // Ends every thread with the process: a worker still running can neither
+  // keep the process alive nor touch what was released above.
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exit_code));
+  ExitProcess(static_cast<UINT>(exit_code));
+}

@@ -1,0 +1,37 @@
+// What the two window files and window.cpp share.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/window.h"
+
+// Private messages of the windows.
+inline constexpr UINT kDestroyRequest = WM_APP + 1;     // destroy_window
+inline constexpr UINT kEnableStartButton = WM_APP + 2;  // wParam: enable
+
+// Creates the window and its controls; nullptr when that fails.
+HWND create_main_window();
+HWND create_about_window();
+
+// Each top-level window calls this from WM_NCDESTROY.
+void top_window_destroyed(Window window);
+
+// Top-left corner that centres a window of the given outer size on the
+// primary screen, in whole pixels.
+POINT centred_position(int width, int height);
+
+// The window's controls that Tab visits, in order, and those that Enter
+// clicks: a focused one of `enter_buttons` is clicked; otherwise the first
+// enabled of `default_buttons` (may be empty).
+struct KeyTable {
+  const HWND* tab_order;
+  int tab_count;
+  const HWND* enter_buttons;
+  int enter_count;
+  const HWND* default_buttons;
+  int default_count;
+};
+
+// Tab, Shift+Tab and Enter for a window described by `keys`. Returns whether
+// the key was one of those.
+bool handle_navigation_key(const KeyTable& keys, const MSG& msg);
