@@ -69,8 +69,12 @@ std::shared_ptr<PlatformLock> find_lock(LockHandle handle) {
 // Locks this thread entered through enter_lock, newest last, each with the
 // handle it was entered by. leave_lock leaves the object that was entered,
 // even when the handle has been deleted in between, and never leaves a lock
-// this thread does not hold.
-thread_local std::vector<std::pair<LockHandle, std::shared_ptr<PlatformLock>>> entered_by_handle;
+// this thread does not hold. A plain pointer, because a thread_local object
+// with a destructor is destroyed in the wrong order at thread exit with the
+// MinGW runtime: the list lives on the heap only while the thread holds a lock
+// entered by handle.
+using EnteredLocks = std::vector<std::pair<LockHandle, std::shared_ptr<PlatformLock>>>;
+thread_local EnteredLocks* entered_by_handle = nullptr;
 
 #ifdef _WIN32
 DWORD WINAPI thread_trampoline(void* routine) {
@@ -133,14 +137,21 @@ void enter_lock(LockHandle handle) {
   std::shared_ptr<PlatformLock> lock = find_lock(handle);
   if (lock == nullptr) return;
   lock->enter();
-  entered_by_handle.emplace_back(handle, std::move(lock));
+  if (entered_by_handle == nullptr) entered_by_handle = new EnteredLocks;
+  entered_by_handle->emplace_back(handle, std::move(lock));
 }
 
 void leave_lock(LockHandle handle) {
-  for (auto it = entered_by_handle.rbegin(); it != entered_by_handle.rend(); ++it) {
+  EnteredLocks* entered = entered_by_handle;
+  if (entered == nullptr) return;
+  for (auto it = entered->rbegin(); it != entered->rend(); ++it) {
     if (it->first != handle) continue;
     std::shared_ptr<PlatformLock> lock = std::move(it->second);
-    entered_by_handle.erase(std::next(it).base());
+    entered->erase(std::next(it).base());
+    if (entered->empty()) {
+      delete entered;
+      entered_by_handle = nullptr;
+    }
     lock->leave();
     return;
   }
