@@ -1,0 +1,374 @@
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#ifndef QUELMO_E2E_BIN_DIR
+#error "QUELMO_E2E_BIN_DIR (the build folder) must be defined"
+#endif
+
+namespace e2e {
+
+namespace {
+
+constexpr UINT kCodePage = 936;
+constexpr int kPollMs = 25;
+constexpr UINT kSendTimeoutMs = 10000;
+
+// The build folder as Wine sees it: the root of the Unix file system is Z:.
+std::wstring build_folder() {
+  std::wstring path = L"Z:" + wide(QUELMO_E2E_BIN_DIR);
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
+std::wstring upper(std::wstring s) {
+  for (wchar_t& c : s) c = static_cast<wchar_t>(std::towupper(c));
+  return s;
+}
+
+// This process's environment without QUELMO_SEAM_*, plus `extra`.
+std::wstring environment_block(const Environment& extra) {
+  std::vector<std::wstring> entries;
+  if (wchar_t* block = GetEnvironmentStringsW()) {
+    for (const wchar_t* p = block; *p != L'\0'; p += wcslen(p) + 1) {
+      std::wstring entry = p;
+      if (upper(entry).rfind(L"QUELMO_SEAM_", 0) == 0) continue;
+      entries.push_back(entry);
+    }
+    FreeEnvironmentStringsW(block);
+  }
+  for (const auto& [name, value] : extra) entries.push_back(wide(name) + L"=" + wide(value));
+  std::wstring out;
+  for (const std::wstring& e : entries) {
+    out += e;
+    out.push_back(L'\0');
+  }
+  out.push_back(L'\0');
+  return out;
+}
+
+struct Search {
+  DWORD pid;
+  const wchar_t* window_class;
+  const Text* title;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect_top(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != search->pid || !IsWindowVisible(hwnd)) return TRUE;
+  if (class_of(hwnd) != search->window_class) return TRUE;
+  if (search->title != nullptr && window_text(hwnd) != *search->title) return TRUE;
+  search->found.push_back(hwnd);
+  return TRUE;
+}
+
+struct ChildSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK find_child(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<ChildSearch*>(param);
+  if (GetDlgCtrlID(hwnd) == search->id) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK collect_children(HWND hwnd, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
+bool open_clipboard() {
+  return wait_until([] { return OpenClipboard(nullptr) != FALSE; }, 5000);
+}
+
+}  // namespace
+
+std::wstring wide(const Text& text) {
+  if (text.empty()) return {};
+  const int n = MultiByteToWideChar(kCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(kCodePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+Text narrow(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int n = WideCharToMultiByte(kCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                    0, nullptr, nullptr);
+  Text out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(kCodePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+Program::Program(HANDLE process, DWORD pid, DWORD main_thread_id)
+    : process_(process), pid_(pid), main_thread_id_(main_thread_id) {}
+
+Program::~Program() {
+  if (running()) {
+    TerminateProcess(process_, 0xDEAD);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+bool Program::running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+DWORD Program::exit_code() const {
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+std::wstring program_path(Variant variant) {
+  return build_folder() +
+         (variant == Variant::seams ? L"\\quelmo-eval-seams.exe" : L"\\quelmo-eval.exe");
+}
+
+std::unique_ptr<Program> start_program(const Environment& environment, Variant variant) {
+  return start_executable(program_path(variant), L"", environment);
+}
+
+std::unique_ptr<Program> start_executable(const std::wstring& path, const std::wstring& arguments,
+                                          const Environment& environment) {
+  std::wstring command_line = L"\"" + path + L"\"";
+  if (!arguments.empty()) command_line += L" " + arguments;
+  std::wstring env = environment_block(environment);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+                      CREATE_UNICODE_ENVIRONMENT, env.data(), build_folder().c_str(), &startup,
+                      &info)) {
+    ADD_FAILURE() << "cannot start " << narrow(path) << " (error " << GetLastError() << ")";
+    return nullptr;
+  }
+  CloseHandle(info.hThread);
+  return std::make_unique<Program>(info.hProcess, info.dwProcessId, info.dwThreadId);
+}
+
+std::wstring fresh_temp_path(const char* stem) {
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  static int counter = 0;
+  std::wstring path = std::wstring(folder) + wide(stem) + L"-" +
+                      std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) +
+                      L".log";
+  DeleteFileW(path.c_str());
+  return path;
+}
+
+Text read_file(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  Text content;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) content.append(buffer, got);
+  CloseHandle(file);
+  return content;
+}
+
+bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
+  // (<chrono> cannot be compiled with the GBK execution character set.)
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms);
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(kPollMs);
+  }
+}
+
+std::vector<HWND> top_windows(const Program& program, const wchar_t* window_class,
+                              const Text* title) {
+  Search search{program.pid(), window_class, title, {}};
+  EnumWindows(collect_top, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+namespace {
+HWND wait_top_window(const Program& program, const wchar_t* window_class, int timeout_ms) {
+  HWND found = nullptr;
+  wait_until(
+      [&] {
+        std::vector<HWND> all = top_windows(program, window_class);
+        if (all.empty()) return false;
+        found = all.front();
+        return true;
+      },
+      timeout_ms);
+  return found;
+}
+}  // namespace
+
+HWND wait_main_window(const Program& program, int timeout_ms) {
+  return wait_top_window(program, L"QuelmoMainWindow", timeout_ms);
+}
+
+HWND wait_about_window(const Program& program, int timeout_ms) {
+  return wait_top_window(program, L"QuelmoAboutWindow", timeout_ms);
+}
+
+HWND find_control(HWND window, int id) {
+  ChildSearch search{id, nullptr};
+  EnumChildWindows(window, find_child, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+Text window_text(HWND hwnd) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) {
+    return {};
+  }
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                           SMTO_ABORTIFHUNG, kSendTimeoutMs, &got)) {
+    return {};
+  }
+  buffer.resize(std::min<size_t>(got, buffer.size()));
+  return narrow(buffer);
+}
+
+RECT window_rect(HWND hwnd) {
+  RECT rect = {};
+  GetWindowRect(hwnd, &rect);
+  return rect;
+}
+
+RECT rect_in_parent(HWND control) {
+  RECT rect = window_rect(control);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+LONG style_of(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE); }
+LONG ex_style_of(HWND hwnd) { return GetWindowLongW(hwnd, GWL_EXSTYLE); }
+
+std::wstring class_of(HWND hwnd) {
+  wchar_t name[256] = {};
+  const int n = GetClassNameW(hwnd, name, 256);
+  return std::wstring(name, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+HWND focused_control(const Program& program) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(program.main_thread_id(), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+void press_key(const Program& program, UINT virtual_key) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  GetGUIThreadInfo(program.main_thread_id(), &info);
+  HWND target = info.hwndFocus != nullptr ? info.hwndFocus : info.hwndActive;
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC)) << 16;
+  if (target != nullptr) {
+    PostMessageW(target, WM_KEYDOWN, virtual_key, 1 | scan);
+    PostMessageW(target, WM_KEYUP, virtual_key, 1 | scan | (1 << 30) | (1u << 31));
+  } else {
+    PostThreadMessageW(program.main_thread_id(), WM_KEYDOWN, virtual_key, 1 | scan);
+  }
+}
+
+bool set_focus(const Program& program, HWND control, int timeout_ms) {
+  const DWORD self = GetCurrentThreadId();
+  if (AttachThreadInput(self, program.main_thread_id(), TRUE)) {
+    SetFocus(control);
+    AttachThreadInput(self, program.main_thread_id(), FALSE);
+  }
+  if (!wait_until([&] { return focused_control(program) == control; }, timeout_ms / 2)) {
+    // A text box also takes the focus when clicked; a button would be pressed.
+    if (class_of(control) != L"Edit") return false;
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+  }
+  return wait_until([&] { return focused_control(program) == control; }, timeout_ms / 2);
+}
+
+bool message_box_open(const Program& program) {
+  return !top_windows(program, L"#32770").empty();
+}
+
+std::optional<MessageBoxSeen> wait_message_box(const Program& program, int timeout_ms) {
+  HWND box = wait_top_window(program, L"#32770", timeout_ms);
+  if (box == nullptr) return std::nullopt;
+  MessageBoxSeen seen;
+  seen.hwnd = box;
+  seen.caption = window_text(box);
+  // The message is the box's text label: a static control that is not the icon.
+  std::vector<HWND> children;
+  EnumChildWindows(box, collect_children, reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children) {
+    if (upper(class_of(child)) != L"STATIC") continue;
+    if ((style_of(child) & SS_TYPEMASK) == SS_ICON) continue;
+    Text text = window_text(child);
+    if (text.size() > seen.text.size()) seen.text = text;
+  }
+  return seen;
+}
+
+void answer_message_box(HWND box, int button_id) {
+  if (HWND button = GetDlgItem(box, button_id)) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+  } else {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_id, BN_CLICKED), 0);
+  }
+}
+
+bool wait_gone(HWND hwnd, int timeout_ms) {
+  return wait_until([&] { return !IsWindow(hwnd); }, timeout_ms);
+}
+
+bool wait_exit(Program& program, int timeout_ms) {
+  return wait_until([&] { return !program.running(); }, timeout_ms);
+}
+
+std::optional<Text> clipboard_text() {
+  if (!open_clipboard()) return std::nullopt;
+  std::optional<Text> out;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+      out = Text(bytes);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return out;
+}
+
+std::optional<std::wstring> clipboard_unicode_text() {
+  if (!open_clipboard()) return std::nullopt;
+  std::optional<std::wstring> out;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const wchar_t* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      out = std::wstring(chars);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return out;
+}
+
+bool clear_clipboard() {
+  if (!open_clipboard()) return false;
+  const bool emptied = EmptyClipboard() != FALSE;
+  CloseClipboard();
+  return emptied;
+}
+
+}  // namespace e2e

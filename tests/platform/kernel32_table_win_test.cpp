@@ -1,0 +1,118 @@
+// The kernel32 function table and the fatal stop. A missing function can only
+// be watched from outside: the test runs itself again as a child that calls
+// the entry with the seam naming it missing, answers the child's message box
+// and reads its exit code.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "app/seams.h"
+#include "harness.h"
+#include "platform/win/kernel32_table.h"
+#include "platform/win/wide.h"
+
+namespace {
+
+constexpr char kChildFlag[] = "--call-kernel32=";
+
+const char* const kEntries[] = {"QueryPerformanceFrequency", "QueryPerformanceCounter",
+                                "IsWow64Process", "GetLogicalDrives", "GetDriveTypeA"};
+
+// The child: calls one entry (with QUELMO_SEAM_MISSING_K32 set by the parent)
+// and reports 0 if the call came back, which a missing entry must not.
+int call_entry(const char* name) {
+  seams::install();
+  LARGE_INTEGER value = {};
+  BOOL wow64 = FALSE;
+  if (std::strcmp(name, "QueryPerformanceFrequency") == 0) k32::QueryPerformanceFrequency(&value);
+  if (std::strcmp(name, "QueryPerformanceCounter") == 0) k32::QueryPerformanceCounter(&value);
+  if (std::strcmp(name, "IsWow64Process") == 0) k32::IsWow64Process(GetCurrentProcess(), &wow64);
+  if (std::strcmp(name, "GetLogicalDrives") == 0) k32::GetLogicalDrives();
+  if (std::strcmp(name, "GetDriveTypeA") == 0) k32::GetDriveTypeA("C:\\");
+  return 0;
+}
+
+std::wstring own_path() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return path;
+}
+
+TEST(Kernel32Table, EveryEntryReachesKernel32) {
+  LARGE_INTEGER frequency = {}, first = {}, second = {};
+  EXPECT_TRUE(k32::QueryPerformanceFrequency(&frequency));
+  EXPECT_GT(frequency.QuadPart, 0);
+  EXPECT_TRUE(k32::QueryPerformanceCounter(&first));
+  EXPECT_TRUE(k32::QueryPerformanceCounter(&second));  // the bound address, kept
+  EXPECT_GE(second.QuadPart, first.QuadPart);
+  BOOL wow64 = 2;
+  EXPECT_TRUE(k32::IsWow64Process(GetCurrentProcess(), &wow64));
+  EXPECT_TRUE(wow64 == TRUE || wow64 == FALSE);
+  EXPECT_EQ(k32::GetLogicalDrives(), GetLogicalDrives());
+  EXPECT_NE(k32::GetLogicalDrives() & (1u << 2), 0u) << "drive C: exists";
+  EXPECT_EQ(k32::GetDriveTypeA("C:\\"), static_cast<UINT>(DRIVE_FIXED));
+  EXPECT_EQ(k32::GetDriveTypeA("C:\\"), GetDriveTypeA("C:\\"));
+}
+
+class MissingEntryTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(MissingEntryTest, ShowsLibraryAndFunctionThenEndsWithMinusOne) {
+  const std::string name = GetParam();
+  auto child = e2e::start_executable(own_path(), e2e::wide(kChildFlag + name),
+                                     {{"QUELMO_SEAM_MISSING_K32", name}});
+  ASSERT_NE(child, nullptr);
+  auto box = e2e::wait_message_box(*child);
+  ASSERT_TRUE(box.has_value()) << "no message from the child";
+  EXPECT_NE(box->text.find("kernel32.dll"), Text::npos) << box->text;
+  EXPECT_NE(box->text.find(name), Text::npos) << box->text;
+  EXPECT_TRUE(child->running()) << "the process waits for the message to be closed";
+  e2e::answer_message_box(box->hwnd, IDOK);
+  ASSERT_TRUE(e2e::wait_exit(*child));
+  EXPECT_EQ(child->exit_code(), 0xFFFFFFFFu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, MissingEntryTest, ::testing::ValuesIn(kEntries));
+
+TEST(MessageBox, MapsThePressedButton) {
+  // The box is answered from a second thread; the first shows it.
+  struct Case {
+    unsigned style;
+    int button;
+    int expected;
+  };
+  const Case cases[] = {{MB_OK, IDOK, 0},          {MB_OKCANCEL, IDCANCEL, 1},
+                        {MB_ABORTRETRYIGNORE, IDABORT, 2}, {MB_ABORTRETRYIGNORE, IDRETRY, 3},
+                        {MB_ABORTRETRYIGNORE, IDIGNORE, 4}, {MB_YESNO | MB_ICONQUESTION, IDYES, 5},
+                        {MB_YESNO | MB_ICONQUESTION, IDNO, 6}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button);
+    std::atomic<bool> answered{false};
+    std::thread answerer([&] {
+      e2e::wait_until([&] {
+        HWND box = FindWindowW(L"#32770", L"按钮测试");
+        if (box == nullptr) return false;
+        PostMessageW(GetDlgItem(box, c.button), BM_CLICK, 0, 0);
+        answered = true;
+        return true;
+      });
+    });
+    const int result = message_box("请按按钮", "按钮测试", c.style);
+    answerer.join();
+    EXPECT_TRUE(answered.load());
+    EXPECT_EQ(result, c.expected);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], kChildFlag, sizeof(kChildFlag) - 1) == 0) {
+      return call_entry(argv[i] + sizeof(kChildFlag) - 1);
+    }
+  }
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
