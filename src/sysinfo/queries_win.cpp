@@ -243,11 +243,8 @@ Text read_registry_text(HKEY root, const Text& path) {
   size_t last = path.rfind('\\');
   Text key = last == Text::npos ? Text() : path.substr(0, last);
   Text value_name = last == Text::npos ? path : path.substr(last + 1);
-  // A key path relative to an open key cannot begin with a backslash (the
-  // system refuses it): the leading ones are dropped.
-  size_t first = key.find_first_not_of('\\');
-  key = first == Text::npos ? Text() : key.substr(first);
-
+  // The key name goes to the system unchanged; under HKEY_CLASSES_ROOT the
+  // system itself passes over one leading backslash.
   HKEY handle = nullptr;
   if (RegOpenKeyExW(root, to_wide(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return Text();
   std::wstring name = to_wide(value_name);

@@ -146,7 +146,7 @@ double script_value_to_number(const ScriptValue& value) {
   VARIANT copy;
   VariantInit(&copy);
   double number = 0;
-  if (SUCCEEDED(VariantCopyInd(&copy, &value)) && !(copy.vt & VT_ARRAY) &&
+  if (SUCCEEDED(VariantCopyInd(&copy, const_cast<VARIANT*>(&value))) && !(copy.vt & VT_ARRAY) &&
       SUCCEEDED(VariantChangeType(&copy, &copy, 0, VT_R8))) {
     number = copy.dblVal;
   }
@@ -160,7 +160,7 @@ Text script_value_to_text(const ScriptValue& value) {
   VARIANT copy;
   VariantInit(&copy);
   Text text;
-  if (SUCCEEDED(VariantCopyInd(&copy, &value)) && !(copy.vt & VT_ARRAY) &&
+  if (SUCCEEDED(VariantCopyInd(&copy, const_cast<VARIANT*>(&value))) && !(copy.vt & VT_ARRAY) &&
       SUCCEEDED(VariantChangeType(&copy, &copy, 0, VT_BSTR))) {
     text = bstr_text(copy.bstrVal);
   }
