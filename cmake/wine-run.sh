@@ -25,6 +25,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     fi
   ) 9>"$build/.wineprefix.lock"
 fi
+# Start the prefix's server on its own, detached from our output: a server
+# started by `wine` would inherit this script's pipes and keep them open for
+# seconds after the program has ended.
+wineserver -p5 </dev/null >/dev/null 2>&1 || true
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$@"
 fi

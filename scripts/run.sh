@@ -43,22 +43,35 @@ cleanup() {
 trap cleanup EXIT
 
 echo "Running one evaluation on a private display ($DISPLAY); this takes a minute or more." >&2
-coproc DRIVE { cmake/wine-run.sh "$root/build/win32/quelmo-drive.exe" --evaluate 'Z:'"${exe//\//\\}" 2>&1; }
+out=$(mktemp); go=$(mktemp -u)
+cmake/wine-run.sh "$root/build/win32/quelmo-drive.exe" --evaluate --go-file "Z:${go//\//\\}" \
+  'Z:'"${exe//\//\\}" >"$out" 2>&1 </dev/null &
+drive_pid=$!
 code=
-while IFS= read -r line <&"${DRIVE[0]}"; do
-  case $line in
-    "SHOT "*)
-      read -r _ x y w h <<<"$line"
-      mkdir -p "$(dirname "$shot")"
-      import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$shot"
-      echo "screenshot: $shot"
-      echo go >&"${DRIVE[1]}"
-      ;;
-    "EXIT "*) code=${line#EXIT } ;;
-    *) printf '%s\n' "$line" ;;
-  esac
+printed=0
+# Follow the driver's output until it reports the exit code or ends.
+while :; do
+  alive=1; kill -0 "$drive_pid" 2>/dev/null || alive=0
+  mapfile -t lines <"$out"
+  while [ "$printed" -lt "${#lines[@]}" ]; do
+    line=${lines[$printed]%$'\r'}; printed=$((printed + 1))
+    case $line in
+      "SHOT "*)
+        read -r _ x y w h <<<"$line"
+        mkdir -p "$(dirname "$shot")"
+        import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$shot"
+        echo "screenshot: $shot"
+        touch "$go"
+        ;;
+      "EXIT "*) code=${line#EXIT } ;;
+      *) printf '%s\n' "$line" ;;
+    esac
+  done
+  [ -n "$code" ] || [ "$alive" -eq 0 ] && break
+  sleep 0.5
 done
-wait "$DRIVE_PID" 2>/dev/null || true
+wait "$drive_pid" 2>/dev/null || true
+rm -f "$out" "$go"
 if [ -z "$code" ]; then
   echo "quelmo-eval: the run did not complete" >&2
   exit 1

@@ -2,12 +2,12 @@
 // display to look at. It starts the program, waits for its window, optionally
 // runs one evaluation (Start, Yes, wait for the score line), prints both boxes
 // as UTF-8, announces the window's rectangle so the caller can take a
-// screenshot, waits for a line on standard input, then presses Exit and
-// returns the program's exit code.
+// screenshot, waits until the caller has made the file GO-FILE (when given),
+// then presses Exit and returns the program's exit code.
 //
-//   quelmo-drive.exe [--evaluate] PROGRAM.exe
+//   quelmo-drive.exe [--evaluate] [--go-file GO-FILE] PROGRAM.exe
 //
-// Output lines: "SHOT x y width height" (then it waits for one input line),
+// Output lines: "SHOT x y width height" (then it waits for GO-FILE),
 // the two boxes between "---- 计算机信息" / "---- 运算性能信息" headings, and
 // "EXIT code" at the end. Errors go to standard error; the exit code is then 2.
 #include <windows.h>
@@ -92,11 +92,13 @@ int fail(const char* what) {
 int wmain(int argc, wchar_t** argv) {
   bool evaluate = false;
   const wchar_t* program = nullptr;
+  const wchar_t* go_file = nullptr;
   for (int i = 1; i < argc; ++i) {
     if (wcscmp(argv[i], L"--evaluate") == 0) evaluate = true;
+    else if (wcscmp(argv[i], L"--go-file") == 0 && i + 1 < argc) go_file = argv[++i];
     else program = argv[i];
   }
-  if (!program) return fail("usage: quelmo-drive.exe [--evaluate] PROGRAM.exe");
+  if (!program) return fail("usage: quelmo-drive.exe [--evaluate] [--go-file GO-FILE] PROGRAM.exe");
 
   std::wstring command = L"\"" + std::wstring(program) + L"\"";
   STARTUPINFOW si{};
@@ -139,8 +141,13 @@ int wmain(int argc, wchar_t** argv) {
   GetWindowRect(main, &r);
   std::printf("SHOT %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
   std::fflush(stdout);
-  char line[64];
-  if (!std::fgets(line, sizeof line, stdin)) { /* no caller waiting: go on */ }
+  if (go_file) {
+    DWORD start = GetTickCount();
+    while (GetFileAttributesW(go_file) == INVALID_FILE_ATTRIBUTES) {
+      if (GetTickCount() - start > 120000) return fail("nobody took the screenshot");
+      Sleep(100);
+    }
+  }
 
   PostMessageW(control(main, ui_ids::按钮_退出), BM_CLICK, 0, 0);
   if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) return fail("the program did not end after Exit");
