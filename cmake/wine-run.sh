@@ -20,7 +20,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   (
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      wineboot -i >/dev/null 2>&1 || true
+      # A 64-bit prefix where wine64 is installed: the 32-bit program then runs
+      # under WoW64, as on 64-bit Windows, which is where users run it.
+      if [ -x /usr/lib/wine/wine64 ]; then
+        WINEARCH=win64 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+      else
+        wineboot -i >/dev/null 2>&1 || true
+      fi
       wineserver -w || true
     fi
   ) 9>"$build/.wineprefix.lock"
