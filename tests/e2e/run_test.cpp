@@ -201,6 +201,7 @@ TEST(EvaluationRun, FullRunOfTheShippedProgram) {
   run_to_score(s, 600000);
   expect_sixteen_lines(performance_lines(s), "8000", "7000", "6000", "21000");
   expect_computer_lines(s);
+  ASSERT_TRUE(e2e::set_focus(*s.program, s.performance));
   e2e::press_key(*s.program, VK_ESCAPE);
   ASSERT_TRUE(e2e::wait_exit(*s.program));
   EXPECT_EQ(s.program->exit_code(), 0u);
@@ -227,6 +228,8 @@ TEST_P(EndDuringRun, EndsWithCodeZeroWithinSeconds) {
   if (c.exit_button) {
     e2e::click(s.exit);
   } else {
+    // As a user would: into the performance box, then Esc.
+    ASSERT_TRUE(e2e::set_focus(*s.program, s.performance));
     e2e::press_key(*s.program, VK_ESCAPE);
   }
   ASSERT_TRUE(e2e::wait_exit(*s.program, 10000)) << "still running";
