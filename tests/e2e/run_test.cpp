@@ -199,6 +199,12 @@ TEST(EvaluationRun, FullRunOfTheShippedProgram) {
   Session s;
   ASSERT_TRUE(open_session(s, {}, e2e::Variant::plain));
   run_to_score(s, 600000);
+  // The figures, for the log (UTF-8).
+  const std::wstring shown = e2e::wide(e2e::window_text(s.performance));
+  std::vector<char> utf8(shown.size() * 4 + 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, shown.c_str(), static_cast<int>(shown.size()), utf8.data(),
+                      static_cast<int>(utf8.size()) - 1, nullptr, nullptr);
+  std::printf("%s", utf8.data());
   expect_sixteen_lines(performance_lines(s), "8000", "7000", "6000", "21000");
   expect_computer_lines(s);
   ASSERT_TRUE(e2e::set_focus(*s.program, s.performance));
