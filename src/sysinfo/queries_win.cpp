@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
 #include "platform/win/kernel32_table.h"
 #include "platform/win/wide.h"
 #include "sysinfo/script_host.h"
@@ -202,16 +203,14 @@ int32_t physical_memory_mb() {
 
 // ---- Host ------------------------------------------------------------------------
 
-namespace {
-bool sockets_started = false;
-}
-
 Text host_name() {
+  // Windows Sockets is started once per process; the end of the process
+  // cleans it up.
   static bool startup_tried = false;
   if (!startup_tried) {
     startup_tried = true;
     WSADATA data;
-    sockets_started = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) note_sockets_started();
   }
   // The largest name the sockets interface hands out fits in 256 bytes, so
   // names of any length come back whole.
@@ -219,13 +218,6 @@ Text host_name() {
   if (gethostname(buffer, sizeof buffer) != 0) return Text();
   buffer[sizeof buffer - 1] = '\0';
   return buffer;
-}
-
-void release_host_sockets() {
-  if (sockets_started) {
-    WSACleanup();
-    sockets_started = false;
-  }
 }
 
 Text machine_type_name() {
