@@ -108,7 +108,10 @@ void query_cpu_info(CPUInfo& info) {
   info.serial_text = hex_word(leaf1.a);
   if ((leaf1.d & (1u << 18)) && max_leaf >= 3) {
     Registers serial = cpuid(3);
-    info.serial_text += "-" + hex_word(serial.d) + "-" + hex_word(serial.c);
+    info.serial_text += '-';
+    info.serial_text += hex_word(serial.d);
+    info.serial_text += '-';
+    info.serial_text += hex_word(serial.c);
   }
   bool long_mode = max_extended >= 0x80000001u && (cpuid(0x80000001u).d & (1u << 29));
   info.data_width = long_mode ? 64 : 32;

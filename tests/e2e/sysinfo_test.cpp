@@ -107,9 +107,13 @@ TEST(ComputerInformation, TwelveLinesAfterAConfirmedStart) {
   // Manufacturer of this processor.
   ASSERT_TRUE(value_of(lines[2], "CPU制造商：   ", "", v));
   const std::string vendor = cpuinfo_field("vendor_id");
-  if (vendor == "GenuineIntel") EXPECT_EQ(v, "Intel Corporation");
-  else if (vendor == "AuthenticAMD") EXPECT_EQ(v, "Advanced Micro Devices");
-  else EXPECT_FALSE(v.empty());
+  if (vendor == "GenuineIntel") {
+    EXPECT_EQ(v, "Intel Corporation");
+  } else if (vendor == "AuthenticAMD") {
+    EXPECT_EQ(v, "Advanced Micro Devices");
+  } else {
+    EXPECT_FALSE(v.empty());
+  }
 
   // Core count as the environment holds it.
   ASSERT_TRUE(value_of(lines[3], "核心(线程)数：", "", v));
@@ -144,7 +148,9 @@ TEST(ComputerInformation, TwelveLinesAfterAConfirmedStart) {
   EXPECT_NEAR(used_g + free_g, total_g, total_g * 0.02 + 0.02);
   ASSERT_TRUE(value_of(lines[7], "硬盘占用比例：", " %", v));
   ASSERT_TRUE(std::regex_match(v, std::regex("0|[1-9]0|100"))) << v;
-  if (total_g > 0) EXPECT_NEAR(figure(v), used_g / total_g * 100, 10.5);
+  if (total_g > 0) {
+    EXPECT_NEAR(figure(v), used_g / total_g * 100, 10.5);
+  }
 
   // Memory in MiB.
   MEMORYSTATUSEX memory = {};
@@ -169,7 +175,9 @@ TEST(ComputerInformation, TwelveLinesAfterAConfirmedStart) {
   bool in_table = false;
   for (int code = 0; code <= 24; ++code) in_table = in_table || v == machine_type_for_code(code);
   EXPECT_TRUE(in_table) << v;
-  if (under_wine()) EXPECT_EQ(v, "未知设备");
+  if (under_wine()) {
+    EXPECT_EQ(v, "未知设备");
+  }
 
   // Browser: the shortened form of the registered command.
   wchar_t command[1024] = {};
