@@ -140,6 +140,10 @@ void expect_computer_lines(const Session& s) {
 // the score has not been written yet, and enabled again afterwards.
 void run_to_score(const Session& s, int timeout_ms) {
   ASSERT_TRUE(answer_start(s, IDYES));
+  // The handler disables start first, then empties the boxes (a previous
+  // run's score goes); the new run takes seconds, so neither is missed.
+  ASSERT_TRUE(e2e::wait_until([&] { return IsWindowEnabled(s.start) == FALSE; })) << "start not disabled";
+  ASSERT_TRUE(e2e::wait_until([&] { return !has_score(s); })) << "the previous score stays";
   bool seen_running = false;
   bool enabled_while_running = false;
   const bool finished = e2e::wait_until(
