@@ -35,7 +35,27 @@ fi
 # started by `wine` would inherit this script's pipes and keep them open for
 # seconds after the program has ended.
 wineserver -p5 </dev/null >/dev/null 2>&1 || true
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$@"
+# The program's output goes through files: processes that Wine starts on the
+# program's behalf (dllhost.exe for the script control's WMI calls, which
+# outlives it) inherit its standard handles and would keep a pipe open long
+# after the program has ended, so whoever reads the pipe (ctest) would wait.
+# QUELMO_WINE_STREAM=1 passes the output straight through instead (for a
+# caller that reads a file, not a pipe).
+if [ -n "${QUELMO_WINE_STREAM:-}" ]; then
+  if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$@"
+  fi
+  exec wine "$exe" "$@"
 fi
-exec wine "$exe" "$@"
+out=$(mktemp); err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+set +e
+if [ -z "${DISPLAY:-}" ]; then
+  xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$@" >"$out" 2>"$err"
+else
+  wine "$exe" "$@" >"$out" 2>"$err"
+fi
+rc=$?
+cat "$out"
+cat "$err" >&2
+exit $rc

@@ -44,7 +44,7 @@ trap cleanup EXIT
 
 echo "Running one evaluation on a private display ($DISPLAY); this takes a minute or more." >&2
 out=$(mktemp); go=$(mktemp -u)
-cmake/wine-run.sh "$root/build/win32/quelmo-drive.exe" --evaluate --go-file "Z:${go//\//\\}" \
+QUELMO_WINE_STREAM=1 cmake/wine-run.sh "$root/build/win32/quelmo-drive.exe" --evaluate --go-file "Z:${go//\//\\}" \
   'Z:'"${exe//\//\\}" >"$out" 2>&1 </dev/null &
 drive_pid=$!
 code=

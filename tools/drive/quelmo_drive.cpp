@@ -16,61 +16,12 @@
 #include <cstring>
 #include <string>
 
+#include "common/program_control.h"
 #include "ui/control_ids.h"
 
 namespace {
 
 const wchar_t kTitle[] = L"Quelmo\x8BA1\x7B97\x673A\x6027\x80FD\x8BC4\x4F30\x5DE5\x5177";  // Quelmo计算机性能评估工具
-
-struct Search {
-  DWORD pid;
-  const wchar_t* cls;
-  HWND found;
-};
-
-BOOL CALLBACK find_window(HWND hwnd, LPARAM param) {
-  auto* s = reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t cls[64] = {};
-  GetClassNameW(hwnd, cls, 64);
-  if (pid == s->pid && IsWindowVisible(hwnd) && wcscmp(cls, s->cls) == 0) {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND wait_window(DWORD pid, const wchar_t* cls, DWORD timeout_ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeout_ms) {
-    Search s{pid, cls, nullptr};
-    EnumWindows(find_window, reinterpret_cast<LPARAM>(&s));
-    if (s.found) return s.found;
-    Sleep(50);
-  }
-  return nullptr;
-}
-
-HWND control(HWND window, int id) {
-  if (HWND direct = GetDlgItem(window, id)) return direct;
-  // The boxes sit inside their group boxes.
-  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (HWND inner = GetDlgItem(child, id)) return inner;
-  }
-  return nullptr;
-}
-
-std::wstring text_of(HWND hwnd) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return L"";
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR got = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, 5000, &got);
-  text.resize(got);
-  return text;
-}
 
 void print_utf8(const std::wstring& text) {
   int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -100,13 +51,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (!program) return fail("usage: quelmo-drive.exe [--evaluate] [--go-file GO-FILE] PROGRAM.exe");
 
-  std::wstring command = L"\"" + std::wstring(program) + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
+  using namespace tool;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return fail("cannot start the program");
-  CloseHandle(pi.hThread);
+  if (!start_program(program, pi)) return fail("cannot start the program");
 
   HWND main = wait_window(pi.dwProcessId, ui_ids::kMainWindowClass, 60000);
   if (!main) return fail("the main window did not appear");
@@ -117,14 +64,10 @@ int wmain(int argc, wchar_t** argv) {
   HWND info = control(main, ui_ids::编辑框_计算机信息);
   HWND perf = control(main, ui_ids::编辑框_性能信息);
   if (evaluate) {
-    PostMessageW(control(main, ui_ids::按钮_开始评估), BM_CLICK, 0, 0);
-    HWND confirm = wait_window(pi.dwProcessId, L"#32770", 30000);
-    if (!confirm) return fail("the confirmation box did not appear");
-    PostMessageW(GetDlgItem(confirm, IDYES), BM_CLICK, 0, 0);
+    if (!start_evaluation(pi.dwProcessId, main)) return fail("the confirmation box did not appear");
     std::fprintf(stderr, "quelmo-drive: evaluating, this takes a while...\n");
-    const std::wstring score = L"\x60A8\x7684\x8BA1\x7B97\x673A\x8BC4\x5206";  // 您的计算机评分
     DWORD start = GetTickCount();
-    while (text_of(perf).find(score) == std::wstring::npos) {
+    while (text_of(perf).find(kScoreMark) == std::wstring::npos) {
       if (GetTickCount() - start > 30u * 60u * 1000u) return fail("no score after 30 minutes");
       DWORD code = 0;
       if (GetExitCodeProcess(pi.hProcess, &code) && code != STILL_ACTIVE) return fail("the program ended during the run");
@@ -149,7 +92,7 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
 
-  PostMessageW(control(main, ui_ids::按钮_退出), BM_CLICK, 0, 0);
+  click(control(main, ui_ids::按钮_退出));
   if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) return fail("the program did not end after Exit");
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
