@@ -160,6 +160,7 @@ bool refusing_starter(ThreadRoutine) {
 int32_t fixed_ticks() { return -42; }
 
 TEST(Threads, SeamsReplaceTheStarterAndTheTicks) {
+  starter_calls = 0;
   platform_test::set_thread_starter(refusing_starter);
   EXPECT_FALSE(start_thread(count_run));
   EXPECT_EQ(starter_calls, 1);
