@@ -67,6 +67,9 @@ const StageInfo& info(Stage stage) {
 StageBlock& block_of(Stage stage) { return evaluation_state.*info(stage).block; }
 int32_t& done_of(Stage stage) { return evaluation_state.*info(stage).done; }
 
+// From the reset of a run until its score line.
+std::atomic<bool> in_progress{false};
+
 // Test sizes (0: the program's own). Written before a run, read by launches.
 std::atomic<int32_t> size_override[4];
 
@@ -312,7 +315,10 @@ void reset_evaluation() {
   // just leaving it keeps the lock object alive through its guard.
   delete_lock(evaluation_state.lock_handle);
   evaluation_state.lock_handle = create_lock();
+  in_progress.store(true);
 }
+
+bool evaluation_in_progress() { return in_progress.load(); }
 
 void launch_addition_stage() { launch_stage(Stage::addition); }
 void launch_multiplication_stage() { launch_stage(Stage::multiplication); }
@@ -334,5 +340,6 @@ void run_sort_stage() {
   evaluation_state.score = final_score(evaluation_state.score, evaluation_state.sort_ms);
   append_performance(score_line(evaluation_state.score));
   // The run is over: a new one may start.
+  in_progress.store(false);
   set_start_button_enabled(true);
 }

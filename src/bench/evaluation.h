@@ -30,6 +30,9 @@ extern EvaluationState evaluation_state;
 // fields, deletes the previous run's lock and creates a new one.
 void reset_evaluation();
 
+// True from reset_evaluation until the score line of that run is written.
+bool evaluation_in_progress();
+
 void launch_addition_stage();
 void launch_multiplication_stage();
 void launch_logarithm_stage();

@@ -12,14 +12,21 @@
 namespace {
 constexpr unsigned kYesNoQuestion = 36;  // MB_YESNO | MB_ICONQUESTION
 constexpr int kAnswerYes = 5;
+bool confirming = false;  // main thread only
 }  // namespace
 
 void run_evaluation() {
+  // The start button is disabled during a run, but a click can still arrive
+  // (a message posted to the button, or a second click dispatched while the
+  // confirmation box is up): it starts nothing.
+  if (confirming || evaluation_in_progress()) return;
+  confirming = true;
   const int answer = message_box(
       "本程序将通过数据运算评估计算机处理器性能。评估过程受软件性能限制，结果仅供参考。"
       "评估过程根据计算机性能不同大约持续5秒-600秒。为了提高评估准确性，开始评估前Quelmo"
       "建议您关闭非必要的程序，您确定要开始评估吗？",
       "开始评估", kYesNoQuestion);
+  confirming = false;
   if (answer != kAnswerYes) return;
 
   // One run at a time: the start button stays disabled until the score line

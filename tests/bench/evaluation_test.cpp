@@ -197,6 +197,18 @@ TEST_F(Evaluation, RunWritesSixteenLinesInOrderThenEnablesStart) {
   EXPECT_EQ(start_calls.load(), 3 * 64);
 }
 
+// A run counts as in progress from its reset until its score line: the start
+// button's handler refuses to begin another one meanwhile.
+TEST_F(Evaluation, InProgressFromResetUntilTheScoreLine) {
+  EXPECT_FALSE(evaluation_in_progress());
+  reset_evaluation();
+  EXPECT_TRUE(evaluation_in_progress());
+  launch_addition_stage();
+  fake_boxes::wait_for(run_finished);
+  join_all_threads();
+  EXPECT_FALSE(evaluation_in_progress());
+}
+
 // All 64 workers of every stage report at once; each stage's lines appear
 // exactly once, so exactly one finisher ran each completion.
 TEST_F(Evaluation, EachStageElectsOneFinisher) {
