@@ -112,11 +112,14 @@ LRESULT about_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_ACTIVATE:
+      // The focus goes straight back to the button that had it.
       if (LOWORD(wparam) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus != nullptr && IsChild(hwnd, focus)) g_about.saved_focus = focus;
+      } else if (HIWORD(wparam) == 0 && g_about.saved_focus != nullptr) {
+        SetFocus(g_about.saved_focus);
       }
-      break;
+      return 0;
     case WM_SETFOCUS:
       if (g_about.saved_focus != nullptr) SetFocus(g_about.saved_focus);
       return 0;

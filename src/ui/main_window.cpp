@@ -158,6 +158,14 @@ bool create_controls(HWND window) {
   return true;
 }
 
+// The control that last had the focus gets it back (the first the Tab key
+// would reach when that one is disabled).
+void restore_focus() {
+  HWND target = g_main.saved_focus;
+  if (target == nullptr || !IsWindowEnabled(target)) target = control(编辑框_计算机信息);
+  if (target != nullptr) SetFocus(target);
+}
+
 // Focus moves off a control that is being disabled, to the next one Tab would reach.
 void enable_start_button(bool enable) {
   HWND button = control(按钮_开始评估);
@@ -197,15 +205,17 @@ LRESULT main_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
       return black_on(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_BTNFACE),
                       GetSysColorBrush(COLOR_BTNFACE));
     case WM_ACTIVATE:
+      // The focus goes straight back to the control that had it, never
+      // through the window itself.
       if (LOWORD(wparam) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus != nullptr && IsChild(hwnd, focus)) g_main.saved_focus = focus;
+      } else if (HIWORD(wparam) == 0) {
+        restore_focus();
       }
-      break;
+      return 0;
     case WM_SETFOCUS:
-      if (g_main.saved_focus != nullptr && IsWindowEnabled(g_main.saved_focus)) {
-        SetFocus(g_main.saved_focus);
-      }
+      restore_focus();
       return 0;
     case kEnableStartButton:
       enable_start_button(wparam != 0);

@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -114,11 +115,32 @@ Text narrow(const std::wstring& text) {
 Program::Program(HANDLE process, DWORD pid, DWORD main_thread_id)
     : process_(process), pid_(pid), main_thread_id_(main_thread_id) {}
 
+namespace {
+// Ends the processes that `parent` started and left behind, such as the COM
+// server that a WMI query starts: they would keep the test's output open.
+void end_children(DWORD parent) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ParentProcessID != parent || entry.th32ProcessID == parent) continue;
+    if (HANDLE child = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+      TerminateProcess(child, 0);
+      WaitForSingleObject(child, 5000);
+      CloseHandle(child);
+    }
+  }
+  CloseHandle(snapshot);
+}
+}  // namespace
+
 Program::~Program() {
   if (running()) {
     TerminateProcess(process_, 0xDEAD);
     WaitForSingleObject(process_, 5000);
   }
+  end_children(pid_);
   CloseHandle(process_);
 }
 
@@ -286,18 +308,30 @@ void press_key(const Program& program, UINT virtual_key) {
 }
 
 bool set_focus(const Program& program, HWND control, int timeout_ms) {
+  const int step_ms = timeout_ms / 3;
+  // The control's window first becomes the active one, as a user's click on
+  // its caption would make it.
+  HWND root = GetAncestor(control, GA_ROOT);
+  auto active = [&] {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(program.main_thread_id(), &info) && info.hwndActive == root;
+  };
+  if (!active()) {
+    SetForegroundWindow(root);
+    wait_until(active, step_ms);
+  }
   const DWORD self = GetCurrentThreadId();
   if (AttachThreadInput(self, program.main_thread_id(), TRUE)) {
     SetFocus(control);
     AttachThreadInput(self, program.main_thread_id(), FALSE);
   }
-  if (!wait_until([&] { return focused_control(program) == control; }, timeout_ms / 2)) {
-    // A text box also takes the focus when clicked; a button would be pressed.
-    if (class_of(control) != L"Edit") return false;
-    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-    PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-  }
-  return wait_until([&] { return focused_control(program) == control; }, timeout_ms / 2);
+  if (wait_until([&] { return focused_control(program) == control; }, step_ms)) return true;
+  // A text box also takes the focus when clicked; a button would be pressed.
+  if (class_of(control) != L"Edit") return false;
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+  return wait_until([&] { return focused_control(program) == control; }, step_ms);
 }
 
 bool message_box_open(const Program& program) {

@@ -36,14 +36,18 @@
 
 namespace e2e {
 
-inline constexpr int kTimeoutMs = 20000;
+// Generous: a deadline only matters when something is wrong, and a loaded
+// machine can be slow.
+inline constexpr int kTimeoutMs = 60000;
 
 enum class Variant { seams, plain };  // quelmo-eval-seams.exe, quelmo-eval.exe
 
 // Environment variables for the program, e.g. {{"QUELMO_SEAM_LOOPS", "1,1,1,10"}}.
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
-// A running copy of the program. Destroying it ends the process if it still runs.
+// A running copy of the program. Destroying it ends the process if it still
+// runs, and any process it started and left running (the COM server of a WMI
+// query, for one).
 class Program {
  public:
   Program(HANDLE process, DWORD pid, DWORD main_thread_id);

@@ -37,8 +37,16 @@ Text from_wide(const std::wstring& text) {
 int message_box(const Text& text, const Text& caption, unsigned style) {
   const std::wstring wide_text = to_wide(text);
   const std::wstring wide_caption = to_wide(caption);
+  HWND active_before = GetActiveWindow();
   const int pressed =
       MessageBoxW(nullptr, wide_text.c_str(), wide_caption.c_str(), style | MB_TASKMODAL);
+  // The window that was active before gets the keyboard back, also where
+  // nothing else would reactivate it once the box has gone (a desktop
+  // without a window manager).
+  if (active_before != nullptr && IsWindow(active_before) && GetActiveWindow() == nullptr) {
+    SetForegroundWindow(active_before);
+    SetActiveWindow(active_before);
+  }
   // IDOK (1) .. IDNO (7) become 0 .. 6. Anything else (the box could not be
   // shown, or a button this program never asks for) reads as -1.
   if (pressed >= IDOK && pressed <= IDNO) return pressed - IDOK;

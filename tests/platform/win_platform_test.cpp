@@ -1,7 +1,8 @@
-// The kernel32 function table and the fatal stop. A missing function can only
-// be watched from outside: the test runs itself again as a child that calls
-// the entry with the seam naming it missing, answers the child's message box
-// and reads its exit code.
+// The kernel32 function table, the message box and the fatal stops. A fatal
+// stop can only be watched from outside: the test runs itself again as a
+// child that meets the failure (a kernel32 entry the seam names missing, or
+// memory running out), answers the child's message box and reads its exit
+// code.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,12 +11,14 @@
 
 #include "app/seams.h"
 #include "harness.h"
+#include "platform/win/fatal.h"
 #include "platform/win/kernel32_table.h"
 #include "platform/win/wide.h"
 
 namespace {
 
 constexpr char kChildFlag[] = "--call-kernel32=";
+constexpr char kOutOfMemoryFlag[] = "--run-out-of-memory=";
 
 const char* const kEntries[] = {"QueryPerformanceFrequency", "QueryPerformanceCounter",
                                 "IsWow64Process", "GetLogicalDrives", "GetDriveTypeA"};
@@ -31,6 +34,21 @@ int call_entry(const char* name) {
   if (std::strcmp(name, "IsWow64Process") == 0) k32::IsWow64Process(GetCurrentProcess(), &wow64);
   if (std::strcmp(name, "GetLogicalDrives") == 0) k32::GetLogicalDrives();
   if (std::strcmp(name, "GetDriveTypeA") == 0) k32::GetDriveTypeA("C:\\");
+  return 0;
+}
+
+// The child for memory running out: an allocation that cannot succeed, or a
+// std::bad_alloc leaving a guarded handler. Reports 0 if it came back.
+int run_out_of_memory(const char* how) {
+  install_fatal_handlers();
+  if (std::strcmp(how, "new") == 0) {
+    volatile size_t huge = static_cast<size_t>(-1) / 2;
+    static char* volatile kept;
+    kept = new char[huge];
+  }
+  if (std::strcmp(how, "guarded-throw") == 0) {
+    guard_fatal([]() -> int { throw std::bad_alloc(); });
+  }
   return 0;
 }
 
@@ -75,6 +93,21 @@ TEST_P(MissingEntryTest, ShowsLibraryAndFunctionThenEndsWithMinusOne) {
 
 INSTANTIATE_TEST_SUITE_P(Entries, MissingEntryTest, ::testing::ValuesIn(kEntries));
 
+class OutOfMemoryTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(OutOfMemoryTest, ShowsTheMessageThenEndsWithMinusOne) {
+  auto child = e2e::start_executable(own_path(), e2e::wide(std::string(kOutOfMemoryFlag) + GetParam()));
+  ASSERT_NE(child, nullptr);
+  auto box = e2e::wait_message_box(*child);
+  ASSERT_TRUE(box.has_value()) << "no message from the child";
+  EXPECT_NE(box->text.find("内存不足"), Text::npos) << box->text;
+  e2e::answer_message_box(box->hwnd, IDOK);
+  ASSERT_TRUE(e2e::wait_exit(*child));
+  EXPECT_EQ(child->exit_code(), 0xFFFFFFFFu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, OutOfMemoryTest, ::testing::Values("new", "guarded-throw"));
+
 TEST(MessageBox, MapsThePressedButton) {
   // The box is answered from a second thread; the first shows it.
   struct Case {
@@ -111,6 +144,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], kChildFlag, sizeof(kChildFlag) - 1) == 0) {
       return call_entry(argv[i] + sizeof(kChildFlag) - 1);
+    }
+    if (std::strncmp(argv[i], kOutOfMemoryFlag, sizeof(kOutOfMemoryFlag) - 1) == 0) {
+      return run_out_of_memory(argv[i] + sizeof(kOutOfMemoryFlag) - 1);
     }
   }
   ::testing::InitGoogleTest(&argc, argv);
