@@ -156,7 +156,7 @@ HWND create_about_window() {
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = about_procedure_guarded;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hIcon = program_icon();
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kAboutWindowClass;

@@ -84,6 +84,11 @@ void top_window_destroyed(Window window) {
   if (!g_replacing) note_window_destroyed();
 }
 
+HICON program_icon() {
+  if (HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))) return icon;
+  return LoadIconW(nullptr, IDI_APPLICATION);
+}
+
 POINT centred_position(int width, int height) {
   return POINT{(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2};

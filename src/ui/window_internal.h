@@ -16,6 +16,10 @@ HWND create_about_window();
 // Each top-level window calls this from WM_NCDESTROY.
 void top_window_destroyed(Window window);
 
+// The program's icon (resource 1), or the system's application icon when the
+// executable carries none.
+HICON program_icon();
+
 // Top-left corner that centres a window of the given outer size on the
 // primary screen, in whole pixels.
 POINT centred_position(int width, int height);
