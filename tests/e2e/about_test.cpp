@@ -147,6 +147,14 @@ TEST_F(AboutTest, EnterInATextBoxOpensIt) {
   EXPECT_EQ(e2e::window_text(about), kCaption);
 }
 
+TEST_F(AboutTest, SpaceOnTheFocusedAboutButtonOpensIt) {
+  ASSERT_TRUE(e2e::set_focus(*program, e2e::find_control(main, 按钮_关于)));
+  e2e::press_key(*program, VK_SPACE);
+  HWND about = e2e::wait_about_window(*program);
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(e2e::window_text(about), kCaption);
+}
+
 // The main window can go first: the process lives on until the About window
 // is closed too, and then ends normally.
 enum class MainClosedBy { exit_button, esc_key };
