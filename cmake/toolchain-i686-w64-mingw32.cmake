@@ -3,11 +3,12 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
-find_program(QUELMO_MINGW_CXX NAMES i686-w64-mingw32-g++-posix i686-w64-mingw32-g++ REQUIRED)
-find_program(QUELMO_MINGW_CC NAMES i686-w64-mingw32-gcc-posix i686-w64-mingw32-gcc REQUIRED)
+find_program(QUELMO_MINGW_CXX NAMES i686-w64-mingw32-g++-posix i686-w64-mingw32-g++ g++ REQUIRED)
+find_program(QUELMO_MINGW_CC NAMES i686-w64-mingw32-gcc-posix i686-w64-mingw32-gcc gcc REQUIRED)
 set(CMAKE_C_COMPILER ${QUELMO_MINGW_CC})
 set(CMAKE_CXX_COMPILER ${QUELMO_MINGW_CXX})
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+find_program(QUELMO_MINGW_RC NAMES i686-w64-mingw32-windres windres REQUIRED)
+set(CMAKE_RC_COMPILER ${QUELMO_MINGW_RC})
 
 if(CMAKE_HOST_SYSTEM_NAME STREQUAL "Linux")
   set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
