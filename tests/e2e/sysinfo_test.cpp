@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "run_session.h"
 #include "sysinfo/sysinfo_core.h"
 #include "text/text.h"
 #include "ui/control_ids.h"
@@ -22,18 +23,6 @@ using namespace ui_ids;
 namespace {
 
 const char kSmall[] = "300,300,100,3000";
-
-std::vector<Text> lines_of(const Text& text) {
-  std::vector<Text> lines;
-  size_t from = 0;
-  while (from < text.size()) {
-    size_t end = text.find("\r\n", from);
-    end = end == Text::npos ? text.size() : end + 2;
-    lines.push_back(text.substr(from, end - from));
-    from = end;
-  }
-  return lines;
-}
 
 // The value between "label\t" and "unit\r\n"; fails when the line has another
 // label or unit.
@@ -84,7 +73,7 @@ TEST(ComputerInformation, TwelveLinesAfterAConfirmedStart) {
       [&] { return e2e::window_text(performance).find("您的计算机评分： ") != Text::npos; }, 180000));
 
   const Text box = e2e::window_text(computer);
-  const std::vector<Text> lines = lines_of(box);
+  const std::vector<Text> lines = e2e::lines_of(box);
   ASSERT_EQ(lines.size(), 12u) << box;
   Text v;
 
