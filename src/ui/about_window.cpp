@@ -150,19 +150,7 @@ LRESULT CALLBACK about_procedure_guarded(HWND hwnd, UINT message, WPARAM wparam,
 
 HWND create_about_window() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = about_procedure_guarded;
-    wc.hInstance = instance;
-    wc.hIcon = program_icon();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kAboutWindowClass;
-    if (RegisterClassExW(&wc) == 0) return nullptr;
-    registered = true;
-  }
+  if (!register_window_class(kAboutWindowClass, about_procedure_guarded)) return nullptr;
   const POINT at = centred_position(kWidth, kHeight);
   // Caption with the system menu and close box; no minimise or maximise box.
   return CreateWindowExW(WS_EX_APPWINDOW, kAboutWindowClass, to_wide("关于").c_str(),

@@ -258,19 +258,7 @@ HWND box_handle(Box box) {
 
 HWND create_main_window() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = main_procedure_guarded;
-    wc.hInstance = instance;
-    wc.hIcon = program_icon();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kMainWindowClass;
-    if (RegisterClassExW(&wc) == 0) return nullptr;
-    registered = true;
-  }
+  if (!register_window_class(kMainWindowClass, main_procedure_guarded)) return nullptr;
   const POINT at = centred_position(kWidth, kHeight);
   // A caption without a system menu: no close box, no minimise or maximise box.
   HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, to_wide(kTitle).c_str(),

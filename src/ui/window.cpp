@@ -89,6 +89,21 @@ HICON program_icon() {
   return LoadIconW(nullptr, IDI_APPLICATION);
 }
 
+bool register_window_class(const wchar_t* name, WNDPROC procedure) {
+  WNDCLASSEXW existing = {};
+  existing.cbSize = sizeof(existing);
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &existing)) return true;
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hIcon = program_icon();
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  return RegisterClassExW(&wc) != 0;
+}
+
 POINT centred_position(int width, int height) {
   return POINT{(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2};

@@ -20,6 +20,10 @@ void top_window_destroyed(Window window);
 // executable carries none.
 HICON program_icon();
 
+// Registers a top-level window class of the program (button-face background,
+// the program's icon) the first time it is asked for; false if that fails.
+bool register_window_class(const wchar_t* name, WNDPROC procedure);
+
 // Top-left corner that centres a window of the given outer size on the
 // primary screen, in whole pixels.
 POINT centred_position(int width, int height);
