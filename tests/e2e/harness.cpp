@@ -308,30 +308,32 @@ void press_key(const Program& program, UINT virtual_key) {
 }
 
 bool set_focus(const Program& program, HWND control, int timeout_ms) {
-  const int step_ms = timeout_ms / 3;
   // The control's window first becomes the active one, as a user's click on
-  // its caption would make it.
+  // its caption would make it; then the focus moves to the control. Under
+  // Wine either step can be lost when the program is busy, so both are tried
+  // again until the deadline.
   HWND root = GetAncestor(control, GA_ROOT);
   auto active = [&] {
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
     return GetGUIThreadInfo(program.main_thread_id(), &info) && info.hwndActive == root;
   };
-  if (!active()) {
-    SetForegroundWindow(root);
-    wait_until(active, step_ms);
-  }
   const DWORD self = GetCurrentThreadId();
-  if (AttachThreadInput(self, program.main_thread_id(), TRUE)) {
-    SetFocus(control);
-    AttachThreadInput(self, program.main_thread_id(), FALSE);
+  const DWORD start = GetTickCount();
+  const int half = timeout_ms / 2;
+  while (GetTickCount() - start < static_cast<DWORD>(half)) {
+    if (!active()) SetForegroundWindow(root);
+    if (AttachThreadInput(self, program.main_thread_id(), TRUE)) {
+      SetFocus(control);
+      AttachThreadInput(self, program.main_thread_id(), FALSE);
+    }
+    if (wait_until([&] { return focused_control(program) == control; }, 250)) return true;
   }
-  if (wait_until([&] { return focused_control(program) == control; }, step_ms)) return true;
   // A text box also takes the focus when clicked; a button would be pressed.
   if (class_of(control) != L"Edit") return false;
   PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
   PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-  return wait_until([&] { return focused_control(program) == control; }, step_ms);
+  return wait_until([&] { return focused_control(program) == control; }, half);
 }
 
 bool message_box_open(const Program& program) {
