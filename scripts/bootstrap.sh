@@ -18,6 +18,7 @@ packages=(
   clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev
   g++-mingw-w64-i686 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick
   fonts-wqy-microhei locales

@@ -7,4 +7,5 @@ const char* missing_kernel32_function() { return nullptr; }
 const char* script_class_name(const char* normal) { return normal; }
 void note_script_evaluation(const Text&) {}
 bool intercept_shell_open(const Text&) { return false; }
+const wchar_t* first_control_class(const wchar_t* normal) { return normal; }
 }  // namespace seams

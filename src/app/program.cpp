@@ -12,6 +12,7 @@
 #include "app/seams.h"
 #include "platform/platform.h"
 #include "platform/win/fatal.h"
+#include "platform/win/wide.h"
 #include "ui/window.h"
 
 namespace {
@@ -32,7 +33,11 @@ int program_main() {
   _fpreset();
   cpu_info = new CPUInfo();
   register_exit_cleanup(release_globals);
-  load_window(Window::main);
+  // A program without its window would end silently, as if all went well:
+  // say what failed and end with the fatal stop's exit code.
+  if (!load_window(Window::main)) {
+    fatal_stop("无法创建程序主窗口（" + window_creation_failure() + "），程序必须结束。");
+  }
   run_message_loop();
   return 0;
 }

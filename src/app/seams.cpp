@@ -5,6 +5,8 @@
 //   QUELMO_SEAM_SCRIPT_CLASS=<name> the script host creates this class
 //   QUELMO_SEAM_SCRIPT_LOG=<path>  each script function evaluated is appended
 //   QUELMO_SEAM_SHELL_LOG=<path>   the blog address is appended instead of opened
+//   QUELMO_SEAM_FAIL_MAIN_WINDOW=1 the main window's first control has a class
+//                                  that does not exist, so the window cannot be made
 #include "app/seams.h"
 
 #include <windows.h>
@@ -26,6 +28,7 @@ struct SeamSettings {
   Text script_class;
   std::wstring script_log;
   std::wstring shell_log;
+  bool fail_main_window = false;
 };
 
 SeamSettings& settings() {
@@ -93,6 +96,7 @@ void install() {
   }
   if (read_variable(L"QUELMO_SEAM_SCRIPT_LOG", value)) s.script_log = value;
   if (read_variable(L"QUELMO_SEAM_SHELL_LOG", value)) s.shell_log = value;
+  if (read_variable(L"QUELMO_SEAM_FAIL_MAIN_WINDOW", value)) s.fail_main_window = value == L"1";
 }
 
 const char* missing_kernel32_function() {
@@ -115,6 +119,10 @@ bool intercept_shell_open(const Text& address) {
   if (s.shell_log.empty()) return false;
   append_to_file(s.shell_log, address + "\r\n");
   return true;
+}
+
+const wchar_t* first_control_class(const wchar_t* normal) {
+  return settings().fail_main_window ? L"QuelmoNoSuchClass" : normal;
 }
 
 }  // namespace seams

@@ -16,4 +16,7 @@ const char* script_class_name(const char* normal);
 void note_script_evaluation(const Text& function_name);
 // Returns true when the seam took over opening `address` (nothing is opened).
 bool intercept_shell_open(const Text& address);
+// The window class to create the main window's first control with (`normal`
+// unless the seam makes that creation fail).
+const wchar_t* first_control_class(const wchar_t* normal);
 }  // namespace seams

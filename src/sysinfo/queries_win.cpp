@@ -139,7 +139,7 @@ int64_t measure_cpu_clock_mhz() {
 int32_t cpu_data_width() {
   BOOL wow64 = 0;
   k32::IsWow64Process(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)), &wow64);
-  return (wow64 & 1) ? 64 : 32;
+  return data_width(sizeof(void*) == 8, (wow64 & 1) != 0);
 }
 
 Text number_of_processors_text() {

@@ -43,6 +43,10 @@ Text clock_line(int64_t mhz) {
   return "CPU时钟频率： " + tab() + int_to_text(static_cast<int32_t>(mhz)) + " Mhz\r\n";
 }
 
+int32_t data_width(bool process_is_64_bit, bool under_wow64) {
+  return process_is_64_bit || under_wow64 ? 64 : 32;
+}
+
 Text data_width_line(int32_t width) {
   return "CPU数据宽度： " + tab() + int_to_text(width) + " 位\r\n";
 }

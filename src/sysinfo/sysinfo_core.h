@@ -14,6 +14,10 @@
 int64_t mhz_from_ticks(int64_t start_ticks, int64_t end_ticks);
 
 Text clock_line(int64_t mhz);             // CPU时钟频率
+// The data width the line shows: 64 where the processor runs 64-bit Windows,
+// seen from a 32-bit program as running under WOW64, or from a 64-bit program
+// as being one (a 64-bit process is never under WOW64); else 32.
+int32_t data_width(bool process_is_64_bit, bool under_wow64);
 Text data_width_line(int32_t width);      // CPU数据宽度
 Text manufacturer_line(const Text& name); // CPU制造商
 Text core_count_line(const Text& value);  // 核心(线程)数, the value as given

@@ -2,6 +2,7 @@
 // operations that every report line goes through.
 #include <atomic>
 
+#include "app/seams.h"
 #include "bench/run.h"
 #include "platform/platform.h"
 #include "platform/win/fatal.h"
@@ -134,11 +135,15 @@ bool create_controls(HWND window) {
       const ControlSpec& spec = kControls[i];
       if ((spec.parent_id != 0) != (pass == 1)) continue;
       HWND parent = spec.parent_id == 0 ? window : control(spec.parent_id);
-      HWND created = CreateWindowExW(spec.ex_style, spec.window_class, to_wide(spec.text).c_str(),
+      const wchar_t* window_class = i == 0 ? seams::first_control_class(spec.window_class) : spec.window_class;
+      HWND created = CreateWindowExW(spec.ex_style, window_class, to_wide(spec.text).c_str(),
                                      spec.style, spec.left, spec.top, spec.width, spec.height,
                                      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
                                      instance, nullptr);
-      if (created == nullptr) return false;
+      if (created == nullptr) {
+        note_creation_failure(Text("控件“") + spec.text + "”", GetLastError());
+        return false;
+      }
       g_main.controls[i] = created;
       SendMessageW(created, WM_SETFONT,
                    reinterpret_cast<WPARAM>(spec.id == 标签_主标题 ? g_main.title_font : g_main.font),
@@ -258,7 +263,10 @@ HWND box_handle(Box box) {
 
 HWND create_main_window() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (!register_window_class(kMainWindowClass, main_procedure_guarded)) return nullptr;
+  if (!register_window_class(kMainWindowClass, main_procedure_guarded)) {
+    note_creation_failure("窗口类", GetLastError());
+    return nullptr;
+  }
   const POINT at = centred_position(kWidth, kHeight);
   // A caption without a system menu: no close box, no minimise or maximise box.
   HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, to_wide(kTitle).c_str(),

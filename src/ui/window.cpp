@@ -20,6 +20,7 @@ WindowSlot g_slots[2];
 // Set while load_window destroys a window to replace it at once: that is not
 // the end of the last window.
 bool g_replacing = false;
+Text g_creation_failure;
 
 WindowSlot& slot(Window window) { return g_slots[window == Window::main ? 0 : 1]; }
 
@@ -52,8 +53,13 @@ bool load_window(Window window) {
     DestroyWindow(open);
     g_replacing = false;
   }
+  g_creation_failure.clear();
+  SetLastError(0);
   HWND created = window == Window::main ? create_main_window() : create_about_window();
-  if (created == nullptr) return false;
+  if (created == nullptr) {
+    if (g_creation_failure.empty()) note_creation_failure("窗口", GetLastError());
+    return false;
+  }
   s.hwnd.store(created);
   s.destroy_pending = false;
   if (window == Window::about) about_window_created();
@@ -70,6 +76,14 @@ void destroy_window(Window window) {
   s.destroy_pending = true;
   PostMessageW(hwnd, kDestroyRequest, 0, 0);
 }
+
+void note_creation_failure(const Text& what, DWORD error) {
+  // The first failure is the cause; what fails after it follows from it.
+  if (!g_creation_failure.empty()) return;
+  g_creation_failure = what + "创建失败，错误代码 " + int_to_text(static_cast<int32_t>(error));
+}
+
+Text window_creation_failure() { return g_creation_failure; }
 
 HWND window_handle(Window window) { return slot(window).hwnd.load(); }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "text/text.h"
+
 enum class Window { main, about };  // MainWindow, AboutWindow
 
 // Creates the window with its controls, runs its creation handler and shows
@@ -18,6 +20,10 @@ void destroy_window(Window window);
 
 // The window's handle while it exists, else nullptr.
 HWND window_handle(Window window);
+
+// Why the last window that could not be created failed, for the user: what
+// could not be made and the Windows error code. Empty after a success.
+Text window_creation_failure();
 
 // Whether any window of the program is open.
 bool any_window_open();

@@ -13,6 +13,10 @@ inline constexpr UINT kEnableStartButton = WM_APP + 2;  // wParam: enable
 HWND create_main_window();
 HWND create_about_window();
 
+// A window's creation records what failed (`what`, e.g. "控件“关于”") with
+// the error Windows gave for it.
+void note_creation_failure(const Text& what, DWORD error);
+
 // Each top-level window calls this from WM_NCDESTROY.
 void top_window_destroyed(Window window);
 

@@ -193,4 +193,26 @@ TEST(FatalStop, MissingKernel32FunctionEndsWithMinusOne) {
   EXPECT_EQ(program->exit_code(), 0xFFFFFFFFu);
 }
 
+// A main window that cannot be created (here: its first control's class does
+// not exist) is no normal end: the fatal stop says what failed and the
+// process ends with exit code -1.
+TEST(FatalStop, MainWindowNotCreatedEndsWithMinusOne) {
+  auto program = e2e::start_program({{"QUELMO_SEAM_FAIL_MAIN_WINDOW", "1"}});
+  ASSERT_NE(program, nullptr);
+  auto fatal = e2e::wait_message_box(*program);
+  ASSERT_TRUE(fatal.has_value()) << "no fatal message";
+  EXPECT_EQ(fatal->caption, "错误");
+  EXPECT_NE(fatal->text.find("无法创建程序主窗口"), Text::npos) << fatal->text;
+  EXPECT_NE(fatal->text.find("控件“关于”创建失败"), Text::npos) << fatal->text;
+  // The error given for the missing class: ERROR_CANNOT_FIND_WND_CLASS on
+  // Windows, ERROR_CLASS_DOES_NOT_EXIST under Wine.
+  EXPECT_TRUE(fatal->text.find("错误代码 1407）") != Text::npos || fatal->text.find("错误代码 1411）") != Text::npos)
+      << fatal->text;
+  EXPECT_TRUE(e2e::top_windows(*program, L"QuelmoMainWindow").empty());
+  EXPECT_TRUE(program->running()) << "the process ends only once the message is closed";
+  e2e::answer_message_box(fatal->hwnd, IDOK);
+  ASSERT_TRUE(e2e::wait_exit(*program));
+  EXPECT_EQ(program->exit_code(), 0xFFFFFFFFu);
+}
+
 }  // namespace

@@ -87,11 +87,12 @@ TEST(ComputerInformation, TwelveLinesAfterAConfirmedStart) {
     ADD_FAILURE() << "no cpu MHz in Z:\\proc\\cpuinfo";
   }
 
-  // Data width: 64 exactly when this system runs 32-bit programs beside 64-bit ones.
+  // Data width: 64 exactly when this system runs 32-bit programs beside 64-bit
+  // ones, or when the program is itself 64-bit (built as this test is).
   ASSERT_TRUE(value_of(lines[1], "CPU数据宽度： ", " 位", v));
   wchar_t wow64_folder[MAX_PATH] = {};
   const bool wow64_system = GetSystemWow64DirectoryW(wow64_folder, MAX_PATH) != 0;
-  EXPECT_EQ(v, wow64_system ? "64" : "32");
+  EXPECT_EQ(v, wow64_system || sizeof(void*) == 8 ? "64" : "32");
 
   // Manufacturer of this processor.
   ASSERT_TRUE(value_of(lines[2], "CPU制造商：   ", "", v));

@@ -37,14 +37,16 @@ int call_entry(const char* name) {
   return 0;
 }
 
+// Where the child keeps the block it asks for, so the allocation is not optimised away.
+char* volatile g_kept = nullptr;
+
 // The child for memory running out: an allocation that cannot succeed, or a
 // std::bad_alloc leaving a guarded handler. Reports 0 if it came back.
 int run_out_of_memory(const char* how) {
   install_fatal_handlers();
   if (std::strcmp(how, "new") == 0) {
     volatile size_t huge = static_cast<size_t>(-1) / 2;
-    static char* volatile kept;
-    kept = new char[huge];
+    g_kept = new char[huge];
   }
   if (std::strcmp(how, "guarded-throw") == 0) {
     guard_fatal([]() -> int { throw std::bad_alloc(); });

@@ -194,6 +194,22 @@ TEST(ProcessorLines, ClockTruncatesAndLinesAreExact) {
   EXPECT_EQ(core_count_line(""), "核心(线程)数：" + tab + "\r\n");
 }
 
+TEST(ProcessorLines, DataWidthOfEachFormOfTheProgram) {
+  struct Row {
+    const char* name;
+    bool process_is_64_bit;
+    bool under_wow64;
+    int32_t width;
+  };
+  const Row rows[] = {
+      {"32-bit program on 32-bit Windows", false, false, 32},
+      {"32-bit program under WOW64", false, true, 64},
+      {"64-bit program (never under WOW64)", true, false, 64},
+      {"64-bit program, flag set all the same", true, true, 64},
+  };
+  for (const Row& r : rows) EXPECT_EQ(data_width(r.process_is_64_bit, r.under_wow64), r.width) << r.name;
+}
+
 TEST(ProcessorLines, LabelsAreTheGbkBytes) {
   // "CPU时钟频率： " in code page 936: the full-width colon is A3BA.
   const Text line = clock_line(1);

@@ -17,4 +17,5 @@ const char* script_class_name(const char* normal) {
 }
 void note_script_evaluation(const Text& function_name) { sysinfo_test::evaluations.push_back(function_name); }
 bool intercept_shell_open(const Text&) { return false; }
+const wchar_t* first_control_class(const wchar_t* normal) { return normal; }
 }  // namespace seams

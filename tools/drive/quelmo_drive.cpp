@@ -23,14 +23,14 @@ namespace {
 
 const wchar_t kTitle[] = L"Quelmo\x8BA1\x7B97\x673A\x6027\x80FD\x8BC4\x4F30\x5DE5\x5177";  // Quelmo计算机性能评估工具
 
-void print_utf8(const std::wstring& text) {
+void print_utf8(FILE* stream, const std::wstring& text) {
   int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string bytes(n, '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
   std::string unix_lines;
   for (char c : bytes)
     if (c != '\r') unix_lines += c;
-  std::fwrite(unix_lines.data(), 1, unix_lines.size(), stdout);
+  std::fwrite(unix_lines.data(), 1, unix_lines.size(), stream);
 }
 
 int fail(const char* what) {
@@ -55,8 +55,28 @@ int wmain(int argc, wchar_t** argv) {
   PROCESS_INFORMATION pi{};
   if (!start_program(program, pi)) return fail("cannot start the program");
 
-  HWND main = wait_window(pi.dwProcessId, ui_ids::kMainWindowClass, 60000);
-  if (!main) return fail("the main window did not appear");
+  HWND main = nullptr;
+  const DWORD waiting_since = GetTickCount();
+  while (!main) {
+    main = wait_window(pi.dwProcessId, ui_ids::kMainWindowClass, 100);
+    if (main) break;
+    // The program may stop before its window appears: with a message (its
+    // fatal stop), or at once. Either way say what happened.
+    if (HWND box = wait_window(pi.dwProcessId, L"#32770", 0)) {
+      std::fprintf(stderr, "quelmo-drive: the program stopped with this message instead of showing its window:\n");
+      print_utf8(stderr, text_of(GetDlgItem(box, 0xFFFF)) + L"\n");
+      click(GetDlgItem(box, IDOK));
+      WaitForSingleObject(pi.hProcess, 10000);
+    }
+    DWORD code = 0;
+    if (GetExitCodeProcess(pi.hProcess, &code) && code != STILL_ACTIVE) {
+      std::fprintf(stderr, "quelmo-drive: the program ended before its window appeared, with exit code %lu\n",
+                   static_cast<unsigned long>(code));
+      std::printf("EXIT %ld\n", static_cast<long>(code));
+      return 2;
+    }
+    if (GetTickCount() - waiting_since > 60000) return fail("the main window did not appear within 60 s");
+  }
   wchar_t title[128] = {};
   GetWindowTextW(main, title, 128);
   if (wcscmp(title, kTitle) != 0) return fail("the main window has an unexpected title");
@@ -70,15 +90,20 @@ int wmain(int argc, wchar_t** argv) {
     while (text_of(perf).find(kScoreMark) == std::wstring::npos) {
       if (GetTickCount() - start > 30u * 60u * 1000u) return fail("no score after 30 minutes");
       DWORD code = 0;
-      if (GetExitCodeProcess(pi.hProcess, &code) && code != STILL_ACTIVE) return fail("the program ended during the run");
+      if (GetExitCodeProcess(pi.hProcess, &code) && code != STILL_ACTIVE) {
+        std::fprintf(stderr, "quelmo-drive: the program ended during the run, with exit code %lu\n",
+                     static_cast<unsigned long>(code));
+        std::printf("EXIT %ld\n", static_cast<long>(code));
+        return 2;
+      }
       Sleep(200);
     }
   }
 
   std::printf("---- \xE8\xAE\xA1\xE7\xAE\x97\xE6\x9C\xBA\xE4\xBF\xA1\xE6\x81\xAF\n");  // 计算机信息
-  print_utf8(text_of(info));
+  print_utf8(stdout, text_of(info));
   std::printf("---- \xE8\xBF\x90\xE7\xAE\x97\xE6\x80\xA7\xE8\x83\xBD\xE4\xBF\xA1\xE6\x81\xAF\n");  // 运算性能信息
-  print_utf8(text_of(perf));
+  print_utf8(stdout, text_of(perf));
 
   RECT r{};
   GetWindowRect(main, &r);
