@@ -163,6 +163,21 @@ bool create_controls(HWND window) {
   return true;
 }
 
+HWND box_handle(Box box) {
+  return box == Box::computer_info ? g_box_computer.load() : g_box_performance.load();
+}
+
+// On the main thread: the text goes at the very end, whatever the user has
+// selected (the selection is dropped), and the box shows that end.
+void append_now(Box box, const std::wstring& wide) {
+  HWND hwnd = box_handle(box);
+  if (hwnd == nullptr) return;
+  const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(length), length);
+  SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
+  SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
 // The control that last had the focus gets it back (the first the Tab key
 // would reach when that one is disabled).
 void restore_focus() {
@@ -225,6 +240,9 @@ LRESULT main_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     case kEnableStartButton:
       enable_start_button(wparam != 0);
       return 0;
+    case kAppendToBox:
+      append_now(static_cast<Box>(wparam), *reinterpret_cast<const std::wstring*>(lparam));
+      return 0;
     case kDestroyRequest:
       DestroyWindow(hwnd);
       return 0;
@@ -253,10 +271,6 @@ LRESULT main_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 
 LRESULT CALLBACK main_procedure_guarded(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   return guard_fatal([&] { return main_procedure(hwnd, message, wparam, lparam); });
-}
-
-HWND box_handle(Box box) {
-  return box == Box::computer_info ? g_box_computer.load() : g_box_performance.load();
 }
 
 }  // namespace
@@ -295,15 +309,13 @@ bool main_window_key(const MSG& msg) {
 }
 
 void append_to_box(Box box, const Text& text) {
-  HWND hwnd = box_handle(box);
-  if (hwnd == nullptr) return;
+  HWND window = g_window.load();
+  if (window == nullptr || box_handle(box) == nullptr) return;
   const std::wstring wide = to_wide(text);
-  // Each step is carried out by the main thread; from another thread each
-  // call waits until it has been.
-  const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
-  SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(length), length);
-  SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
-  SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+  // One request, carried out by the main thread; from another thread the call
+  // waits until it has been. The steps of the append run there together, so
+  // no input (a mouse selecting text) comes between them.
+  SendMessageW(window, kAppendToBox, static_cast<WPARAM>(box), reinterpret_cast<LPARAM>(&wide));
 }
 
 void set_box_text(Box box, const Text& text) {

@@ -8,6 +8,7 @@
 // Private messages of the windows.
 inline constexpr UINT kDestroyRequest = WM_APP + 1;     // destroy_window
 inline constexpr UINT kEnableStartButton = WM_APP + 2;  // wParam: enable
+inline constexpr UINT kAppendToBox = WM_APP + 3;        // wParam: Box, lParam: const std::wstring*
 
 // Creates the window and its controls; nullptr when that fails.
 HWND create_main_window();

@@ -1,8 +1,11 @@
 // An evaluation run as the user drives it: the confirmation, the sixteen lines
 // of the performance box, the computer information lines, the start button
-// during and after a run, a second run, and ending the program in the middle
-// of each stage.
+// during and after a run, a second run, selecting text while lines are added,
+// and ending the program in the middle of each stage.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 #include "harness.h"
 #include "run_session.h"
@@ -99,6 +102,75 @@ TEST_P(EndDuringRun, EndsWithCodeZeroWithinSeconds) {
   ASSERT_TRUE(e2e::wait_exit(*s.program, 10000)) << "still running";
   EXPECT_EQ(s.program->exit_code(), 0u);
 }
+
+// The user selects text in the performance box while lines are being added:
+// every line still lands whole, at the end, in order, whatever the mouse does
+// between two appends.
+enum class Mouse { none, held_drag, flood_of_drags };
+
+struct DragCase {
+  const char* name;
+  Mouse mouse;
+};
+
+class SelectingDuringRun : public ::testing::TestWithParam<DragCase> {};
+
+// Posts the mouse input of `mouse` to `box` until `stop` is set, as the
+// mouse would deliver it: button down, moves with the button held, button up.
+void move_the_mouse(HWND box, Mouse mouse, const std::atomic<bool>& stop) {
+  RECT area{};
+  GetClientRect(box, &area);
+  const int x = (area.right - area.left) / 2;
+  auto at = [&](int step) {
+    // Up and down over the box's lines, from top to bottom and back.
+    const int span = area.bottom > 20 ? area.bottom - 10 : 10;
+    const int y = 5 + (step * 7) % (2 * span);
+    return MAKELPARAM(x + (step % 5) * 3, y < span ? y : 2 * span - y);
+  };
+  int step = 0;
+  if (mouse == Mouse::held_drag) {
+    PostMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, at(step));
+    while (!stop.load()) {
+      PostMessageW(box, WM_MOUSEMOVE, MK_LBUTTON, at(++step));
+      Sleep(10);
+    }
+    PostMessageW(box, WM_LBUTTONUP, 0, at(step));
+  } else if (mouse == Mouse::flood_of_drags) {
+    while (!stop.load()) {
+      PostMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, at(++step));
+      for (int i = 0; i < 3; ++i) PostMessageW(box, WM_MOUSEMOVE, MK_LBUTTON, at(++step));
+      PostMessageW(box, WM_LBUTTONUP, 0, at(step));
+      // Let the program's queue drain a little, or the flood only grows it.
+      if (step % 40 == 0) Sleep(1);
+    }
+  }
+}
+
+TEST_P(SelectingDuringRun, EveryLineLandsWholeAtTheEnd) {
+  const DragCase& c = GetParam();
+  Session s;
+  ASSERT_TRUE(open_session(s, {{"QUELMO_SEAM_LOOPS", kSmall}}));
+  // A first run, so the box holds lines to select from the start of the next.
+  run_to_score(s, 120000);
+  std::atomic<bool> stop{false};
+  std::thread mouse(move_the_mouse, s.performance, c.mouse, std::cref(stop));
+  run_to_score(s, 120000);
+  stop.store(true);
+  mouse.join();
+  SendMessageW(s.main, WM_NULL, 0, 0);  // the posted input has been taken
+  const std::vector<Text> lines = performance_lines(s);
+  expect_sixteen_lines(lines, "300", "300", "100", "3000");
+  Text joined;
+  for (const Text& line : lines) joined += line;
+  EXPECT_EQ(e2e::window_text(s.performance), joined) << "text outside the run's lines";
+  expect_computer_lines(s);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mouse, SelectingDuringRun,
+    ::testing::Values(DragCase{"NoInput", Mouse::none}, DragCase{"HeldDragMovingEvery10ms", Mouse::held_drag},
+                      DragCase{"FloodOfDragGestures", Mouse::flood_of_drags}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Stages, EndDuringRun,
