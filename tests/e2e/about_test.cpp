@@ -90,6 +90,19 @@ TEST_F(AboutTest, ShowsTheComposedTextsCentred) {
 
 // A second click brings the open window back (restored from the taskbar) and
 // neither creates another nor composes its texts again.
+// The About window's buttons and labels are the system's classic controls,
+// drawn without a visual style.
+TEST_F(AboutTest, NoControlHasAVisualStyle) {
+  HWND about = open_about();
+  ASSERT_NE(about, nullptr);
+  const std::vector<HWND> controls = e2e::descendants(about);
+  ASSERT_FALSE(controls.empty());
+  for (HWND control : controls) {
+    SCOPED_TRACE(e2e::window_text(control));
+    EXPECT_TRUE(e2e::classic_control(control));
+  }
+}
+
 TEST_F(AboutTest, SecondClickRestoresTheOpenWindowInsteadOfAnotherOne) {
   HWND about = open_about();
   ASSERT_NE(about, nullptr);

@@ -407,4 +407,28 @@ bool clear_clipboard() {
   return emptied;
 }
 
+std::vector<HWND> descendants(HWND window) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+bool classic_control(HWND hwnd) {
+  wchar_t name[256] = {};
+  if (GetClassNameW(hwnd, name, 256) == 0) return false;
+  // This test program carries no manifest, so its class of that name is the
+  // system's classic one; a control drawn with a visual style belongs to
+  // another class (common controls 6) of the same name.
+  WNDCLASSEXW classic{};
+  classic.cbSize = sizeof classic;
+  const ATOM classic_atom = static_cast<ATOM>(GetClassInfoExW(nullptr, name, &classic));
+  return classic_atom != 0 && static_cast<ATOM>(GetClassLongPtrW(hwnd, GCW_ATOM)) == classic_atom;
+}
+
 }  // namespace e2e

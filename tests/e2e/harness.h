@@ -105,6 +105,14 @@ HWND wait_about_window(const Program& program, int timeout_ms = kTimeoutMs);
 // their group boxes); nullptr if none.
 HWND find_control(HWND window, int id);
 
+// Every descendant window of `window` (controls, and controls inside them).
+std::vector<HWND> descendants(HWND window);
+
+// Whether `hwnd` is one of the system's classic controls (of the class this
+// test program gets for its class name), not one of the common controls 6
+// classes that draw with the visual style.
+bool classic_control(HWND hwnd);
+
 // The window's text (WM_GETTEXT, converted to code page 936); "" on failure.
 Text window_text(HWND hwnd);
 // Outer rectangle in screen coordinates; a control's rectangle relative to

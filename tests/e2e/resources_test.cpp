@@ -101,7 +101,8 @@ TEST(ProgramFile, IconInThreeSizesAndAManifestForItsArchitecture) {
     ASSERT_NE(manifest, nullptr);
     const char* text = static_cast<const char*>(LockResource(LoadResource(module.handle, manifest)));
     const std::string xml(text, SizeofResource(module.handle, manifest));
-    EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    // No common controls 6: the controls keep their classic look.
+    EXPECT_EQ(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(xml.find("asInvoker"), std::string::npos);
     EXPECT_NE(xml.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"), std::string::npos);  // Windows 7
     EXPECT_NE(xml.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);  // 10 and 11

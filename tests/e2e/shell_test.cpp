@@ -65,6 +65,18 @@ TEST_F(MainWindowTest, FrameIsCentredFixedAndWithoutCaptionButtons) {
   EXPECT_EQ(GetWindow(main, GW_OWNER), nullptr);
 }
 
+// Buttons with the heavier default-button frame, sunken text boxes and black
+// group captions are the classic controls; a visual style would draw them
+// otherwise. Every control is the system's classic one.
+TEST_F(MainWindowTest, NoControlHasAVisualStyle) {
+  const std::vector<HWND> controls = e2e::descendants(main);
+  ASSERT_EQ(controls.size(), 9u);
+  for (HWND control : controls) {
+    SCOPED_TRACE(e2e::window_text(control));
+    EXPECT_TRUE(e2e::classic_control(control));
+  }
+}
+
 TEST_F(MainWindowTest, ControlsSitWhereTheTemplatePutsThem) {
   for (const ControlCase& c : kControls) {
     SCOPED_TRACE(e2e::narrow(L"control ") + std::to_string(c.id) + " " + c.text);
