@@ -17,6 +17,10 @@
 #include <limits>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "text/pow10_table.h"
 
 namespace {
@@ -338,22 +342,30 @@ Text datetime_to_text(DateTime value) {
   return t;
 }
 
+DateTime datetime_from_fields(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
+                              int32_t second) {
+  const long long days = days_from_civil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
+                         kDateTimeOf1970;
+  const int clamped_second = second > 59 ? 59 : second;  // a leap second
+  const double time_of_day = (hour * 3600 + minute * 60 + clamped_second) / 86400.0;
+  return days < 0 ? static_cast<double>(days) - time_of_day : static_cast<double>(days) + time_of_day;
+}
+
 DateTime current_datetime() {
+#ifdef _WIN32
+  // The system's local time, from Windows itself: the C runtime's clock of
+  // the 32-bit program ends in 2038 and follows a TZ variable of its own.
+  SYSTEMTIME local{};
+  GetLocalTime(&local);
+  return datetime_from_fields(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
+#else
   const std::time_t now = std::time(nullptr);
   if (now == static_cast<std::time_t>(-1)) return 0.0;
   std::tm local{};
-#ifdef _WIN32
-  if (localtime_s(&local, &now) != 0) return 0.0;
-#else
   if (localtime_r(&now, &local) == nullptr) return 0.0;
+  return datetime_from_fields(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                              local.tm_sec);
 #endif
-  const long long days =
-      days_from_civil(static_cast<long long>(local.tm_year) + 1900,
-                      static_cast<unsigned>(local.tm_mon + 1),
-                      static_cast<unsigned>(local.tm_mday)) + kDateTimeOf1970;
-  const int second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
-  const int seconds = local.tm_hour * 3600 + local.tm_min * 60 + second;
-  return static_cast<double>(days) + seconds / 86400.0;
 }
 
 double round_to_decimals(double x, int32_t decimals) {

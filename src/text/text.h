@@ -17,6 +17,13 @@ Text single_to_text(float value);     // 6 significant digits
 Text datetime_to_text(DateTime value);
 DateTime current_datetime();          // local time, whole seconds
 
+// A calendar date and time of day (as Windows gives the local time: year from
+// 1601, month 1-12, day 1-31, hour, minute, second) as a DateTime in whole
+// seconds. Before 1899-12-30 the day count is negative and the time of day is
+// still added to its magnitude.
+DateTime datetime_from_fields(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
+                              int32_t second);
+
 double round_to_decimals(double x, int32_t decimals);  // half away from zero
 double trunc_divide(double a, double b);
 double real_remainder(double a, double b);

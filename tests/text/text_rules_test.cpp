@@ -14,6 +14,10 @@
 
 #include "text/text.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -466,6 +470,59 @@ TEST(CurrentDateTime, IsTheClockInLocalTimeInWholeSeconds) {
   EXPECT_LE(offset, offset_high + 0.01) << "offset between " << offset_low << " and " << offset_high;
   EXPECT_LE(std::fabs(offset), 14 * 3600.0);
 }
+
+// The local time as Windows gives it (calendar fields) becomes the day count
+// since 1899-12-30 and the time of day, also past the 32-bit C clock's end.
+TEST(DateTimeFromFields, CalendarFieldsBecomeDaysAndTimeOfDay) {
+  struct Row {
+    const char* name;
+    int32_t year, month, day, hour, minute, second;
+    double days;     // whole days since 1899-12-30 (negative before it)
+    int32_t seconds; // time of day, added to the magnitude
+    const char* text;
+  };
+  const Row rows[] = {
+      {"the epoch itself", 1899, 12, 30, 0, 0, 0, 0, 0, "1899年12月30日"},
+      {"the day before the epoch, evening", 1899, 12, 29, 18, 0, 0, -1, 64800, "1899年12月29日18时"},
+      {"first day of 1899", 1899, 1, 1, 0, 0, 1, -363, 1, "1899年1月1日0时0分1秒"},
+      {"1900 has no 29 February", 1900, 3, 1, 0, 0, 0, 61, 0, "1900年3月1日"},
+      {"2000 has a 29 February", 2000, 2, 29, 12, 0, 0, 36585, 43200, "2000年2月29日12时"},
+      {"first second of 2000", 2000, 1, 1, 0, 0, 0, 36526, 0, "2000年1月1日"},
+      {"last second of 2037", 2037, 12, 31, 23, 59, 59, 50405, 86399, "2037年12月31日23时59分59秒"},
+      {"2038, one second past the 32-bit clock", 2038, 1, 19, 3, 14, 8, 50424, 11648, "2038年1月19日3时14分8秒"},
+      {"2100 has no 29 February", 2100, 3, 1, 0, 0, 0, 73110, 0, "2100年3月1日"},
+      {"a leap day of this century", 2024, 2, 29, 23, 59, 59, 45351, 86399, "2024年2月29日23时59分59秒"},
+      {"a leap second counts as the 59th", 2016, 12, 31, 23, 59, 60, 42735, 86399, "2016年12月31日23时59分59秒"},
+      {"earliest Windows date", 1601, 1, 1, 0, 0, 0, -109205, 0, "1601年1月1日"},
+      // (the text stops at the last day's midnight, as every date-time text does)
+      {"last second of 9999", 9999, 12, 31, 23, 59, 59, 2958465, 86399, "9999年12月31日"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const DateTime value = datetime_from_fields(r.year, r.month, r.day, r.hour, r.minute, r.second);
+    const double time_of_day = r.seconds / 86400.0;
+    EXPECT_EQ(value, r.days < 0 ? r.days - time_of_day : r.days + time_of_day);
+    EXPECT_EQ(datetime_to_text(value), r.text);
+  }
+}
+
+#ifdef _WIN32
+// current_datetime reads the local time from Windows: it agrees with
+// GetLocalTime within a second.
+TEST(CurrentDateTime, AgreesWithGetLocalTime) {
+  auto local_now = [] {
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    return datetime_from_fields(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+  };
+  const DateTime before = local_now();
+  const DateTime now = current_datetime();
+  const DateTime after = local_now();
+  EXPECT_GE(now, before);
+  EXPECT_LE(now, after);
+  EXPECT_LE((after - before) * 86400.0, 1.0 + 1e-6);
+}
+#endif
 
 #ifndef _WIN32
 TEST(CurrentDateTime, MatchesTheClockInUtcZone) {
