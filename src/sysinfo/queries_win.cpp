@@ -215,12 +215,24 @@ Text host_name() {
     WSADATA data;
     if (WSAStartup(MAKEWORD(1, 1), &data) == 0) note_sockets_started();
   }
-  // The largest name the sockets interface hands out fits in 256 bytes, so
-  // names of any length come back whole.
+  // The largest name the sockets interface hands out fits in 256 characters,
+  // so names of any length come back whole. The name crosses into the
+  // program's code page through UTF-16, as every text from Windows does:
+  // GetHostNameW where ws2_32.dll has it (Windows 8 on), else the ANSI name
+  // read in the system's ANSI code page.
+  using GetHostNameWFunction = int(WSAAPI*)(PWSTR, int);
+  static const auto get_host_name_w = reinterpret_cast<GetHostNameWFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ws2_32.dll"), "GetHostNameW")));
+  if (get_host_name_w != nullptr) {
+    wchar_t wide[256] = {};
+    if (get_host_name_w(wide, 256) != 0) return Text();
+    wide[255] = L'\0';
+    return from_wide(std::wstring(wide));
+  }
   char buffer[256] = {};
   if (gethostname(buffer, sizeof buffer) != 0) return Text();
   buffer[sizeof buffer - 1] = '\0';
-  return buffer;
+  return from_code_page(buffer, CP_ACP);
 }
 
 Text machine_type_name() {

@@ -110,6 +110,31 @@ TEST_P(OutOfMemoryTest, ShowsTheMessageThenEndsWithMinusOne) {
 
 INSTANTIATE_TEST_SUITE_P(Ways, OutOfMemoryTest, ::testing::Values("new", "guarded-throw"));
 
+// Text from Windows in another code page (a host name in the system's ANSI
+// code page) reaches the program's code page through UTF-16.
+TEST(TextCrossing, BytesOfOtherCodePagesBecome936) {
+  struct Row {
+    const char* name;
+    unsigned code_page;
+    const char* bytes;
+    const char* expected;  // code page 936 bytes
+  };
+  const Row rows[] = {
+      {"plain ASCII name", 1252, "DESKTOP-01", "DESKTOP-01"},
+      {"Western European u-umlaut", 1252, "M\xFCller-PC", "M\xA8\xB9ller-PC"},
+      {"Japanese Shift-JIS kanji", 932, "\x93\x8C\x8B\x9E-PC", "\x96\x7C\xBE\xA9-PC"},
+      {"Cyrillic", 1251, "\xCF\xCA-\xC8\xE2\xE0\xED", "\xA7\xB1\xA7\xAC-\xA7\xAA\xA7\xD3\xA7\xD1\xA7\xDF"},
+      {"Chinese name already in 936", 936, "\xB2\xE2\xCA\xD4\xBB\xFA", "\xB2\xE2\xCA\xD4\xBB\xFA"},
+      {"Korean Hangul, which 936 lacks", 949, "\xC7\xD1\xB1\xB9-PC", "?" "?-PC"},
+      {"Central European, partly in 936", 1250, "\xC5\xF3" "d\x9F", "?\xA8\xAE" "d?"},
+      {"empty name", 1252, "", ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(from_code_page(r.bytes, r.code_page), r.expected);
+  }
+}
+
 TEST(MessageBox, MapsThePressedButton) {
   // The box is answered from a second thread; the first shows it.
   struct Case {

@@ -30,6 +30,16 @@ Text from_wide(const wchar_t* text, int length) {
   return narrow;
 }
 
+Text from_code_page(const std::string& bytes, unsigned code_page) {
+  if (bytes.empty()) return {};
+  const int in_len = static_cast<int>(bytes.size());
+  const int wide_len = MultiByteToWideChar(code_page, 0, bytes.data(), in_len, nullptr, 0);
+  if (wide_len <= 0) return {};
+  std::wstring wide(static_cast<size_t>(wide_len), L'\0');
+  MultiByteToWideChar(code_page, 0, bytes.data(), in_len, wide.data(), wide_len);
+  return from_wide(wide);
+}
+
 Text from_wide(const std::wstring& text) {
   return from_wide(text.data(), static_cast<int>(text.size()));
 }

@@ -9,6 +9,9 @@
 std::wstring to_wide(const Text& text);
 Text from_wide(const std::wstring& text);
 Text from_wide(const wchar_t* text, int length);
+// Bytes of another code page (CP_ACP for the system's ANSI code page) as a
+// Text, through UTF-16; a character 936 lacks becomes "?".
+Text from_code_page(const std::string& bytes, unsigned code_page);
 
 // A task-modal message box without owner. Returns the pressed button as
 // 0 OK, 1 Cancel, 2 Abort, 3 Retry, 4 Ignore, 5 Yes, 6 No.
