@@ -61,17 +61,31 @@ bool open_clipboard() {
 }  // namespace
 
 bool place_on_clipboard(const Text& text) {
-  if (!open_clipboard()) return false;
+  // The code page 936 bytes exactly as held, with the terminating zero; the
+  // same text in UTF-16, and the locale that tells how to read CF_TEXT, so
+  // that programs on any system language paste the right characters. All
+  // are made before the clipboard is touched: without the text block the
+  // clipboard keeps what it had.
+  HGLOBAL bytes = global_copy(text.c_str(), text.size() + 1);
+  if (bytes == nullptr) return false;
+  const std::wstring wide = to_wide(text);
+  HGLOBAL unicode = global_copy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+  const LCID locale = MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT);  // 0x0804
+  HGLOBAL locale_block = global_copy(&locale, sizeof locale);
+  if (!open_clipboard()) {
+    GlobalFree(bytes);
+    if (unicode != nullptr) GlobalFree(unicode);
+    if (locale_block != nullptr) GlobalFree(locale_block);
+    return false;
+  }
   EmptyClipboard();
-  // The code page 936 bytes exactly as held, with the terminating zero.
-  bool placed = set_clipboard_block(CF_TEXT, global_copy(text.c_str(), text.size() + 1));
+  const bool placed = set_clipboard_block(CF_TEXT, bytes);
   if (placed) {
-    // The same text in UTF-16, and the locale that tells how to read CF_TEXT,
-    // so that programs on any system language paste the right characters.
-    std::wstring wide = to_wide(text);
-    set_clipboard_block(CF_UNICODETEXT, global_copy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)));
-    LCID locale = MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT);  // 0x0804
-    set_clipboard_block(CF_LOCALE, global_copy(&locale, sizeof locale));
+    set_clipboard_block(CF_UNICODETEXT, unicode);
+    set_clipboard_block(CF_LOCALE, locale_block);
+  } else {
+    if (unicode != nullptr) GlobalFree(unicode);
+    if (locale_block != nullptr) GlobalFree(locale_block);
   }
   CloseClipboard();
   return placed;
@@ -83,6 +97,12 @@ void copy_identity_report() {
   Text computer = get_box_text(Box::computer_info);
   Text performance = get_box_text(Box::performance_info);
   Text report = identity_report(when, id, computer, performance);
-  place_on_clipboard(report);
-  message_box("信息已经复制，可以直接粘贴。", "复制信息", 64);
+  // The confirmation only when the report is really there; otherwise say so,
+  // so the user tries again instead of pasting what was there before.
+  if (place_on_clipboard(report)) {
+    message_box("信息已经复制，可以直接粘贴。", "复制信息", MB_OK | MB_ICONINFORMATION);
+  } else {
+    message_box("信息没有复制到剪贴板（剪贴板正被其他程序占用），请稍后再试一次。", "复制信息",
+                MB_OK | MB_ICONWARNING);
+  }
 }

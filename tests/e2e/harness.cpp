@@ -431,4 +431,77 @@ bool classic_control(HWND hwnd) {
   return classic_atom != 0 && static_cast<ATOM>(GetClassLongPtrW(hwnd, GCW_ATOM)) == classic_atom;
 }
 
+namespace {
+// The pixels of `width` x `height` at (x, y) on the screen, or of `icon`
+// drawn on the message box's background, as 32-bit values.
+std::vector<DWORD> pixels(int x, int y, int width, int height, HICON icon) {
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  if (icon != nullptr) {
+    RECT all{0, 0, width, height};
+    FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
+    DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+  } else {
+    BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
+  }
+  GdiFlush();
+  std::vector<DWORD> result(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + width * height);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return result;
+}
+}  // namespace
+
+LPCWSTR message_box_icon(HWND box) {
+  // The box's icon is a static control of SS_ICON style; what it shows on the
+  // screen is compared with each standard icon drawn here (an icon handle of
+  // another process cannot be read).
+  HWND icon_control = nullptr;
+  for (HWND child : descendants(box)) {
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon_control = child;
+  }
+  if (icon_control == nullptr) return nullptr;
+  const int size = GetSystemMetrics(SM_CXICON);
+  LPCWSTR found = nullptr;
+  wait_until([&] {
+    RECT r{};
+    GetWindowRect(icon_control, &r);
+    const std::vector<DWORD> shown = pixels(r.left, r.top, size, size, nullptr);
+    for (LPCWSTR id : {IDI_WARNING, IDI_INFORMATION, IDI_ERROR, IDI_QUESTION}) {
+      const std::vector<DWORD> standard = pixels(0, 0, size, size, LoadIconW(nullptr, id));
+      size_t differing = 0;
+      for (size_t i = 0; i < shown.size(); ++i) {
+        if ((shown[i] & 0xFFFFFF) != (standard[i] & 0xFFFFFF)) ++differing;
+      }
+      if (differing * 20 < shown.size()) {  // fewer than 5 % of the pixels differ
+        found = id;
+        return true;
+      }
+    }
+    return false;
+  }, 5000);
+  return found;
+}
+
+std::vector<int> message_box_buttons(HWND box) {
+  std::vector<int> ids;
+  wchar_t name[32] = {};
+  for (HWND child : descendants(box)) {
+    GetClassNameW(child, name, 32);
+    if (_wcsicmp(name, L"Button") == 0 && IsWindowVisible(child)) ids.push_back(GetDlgCtrlID(child));
+  }
+  return ids;
+}
+
 }  // namespace e2e

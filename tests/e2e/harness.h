@@ -146,6 +146,11 @@ std::optional<MessageBoxSeen> wait_message_box(const Program& program,
                                                int timeout_ms = kTimeoutMs);
 // Whether a message box of the program is open now.
 bool message_box_open(const Program& program);
+// The standard icon the box shows (IDI_WARNING, IDI_INFORMATION, IDI_ERROR,
+// IDI_QUESTION), nullptr when none or another.
+LPCWSTR message_box_icon(HWND box);
+// The ids of the box's visible buttons, in order (IDOK, IDYES, ...).
+std::vector<int> message_box_buttons(HWND box);
 // Presses the box's button with this id (IDOK, IDCANCEL, IDYES, IDNO, ...).
 void answer_message_box(HWND box, int button_id);
 

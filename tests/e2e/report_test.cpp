@@ -128,6 +128,7 @@ struct Copied {
   if (box->text != "信息已经复制，可以直接粘贴。") return ::testing::AssertionFailure() << "text " << box->text;
   copied.text = e2e::clipboard_text().value_or("(no CF_TEXT)");
   copied.unicode = e2e::clipboard_unicode_text().value_or(L"(no CF_UNICODETEXT)");
+  EXPECT_EQ(box->text, "信息已经复制，可以直接粘贴。");
   e2e::answer_message_box(box->hwnd, IDOK);
   if (!e2e::wait_gone(box->hwnd)) return ::testing::AssertionFailure() << "the box stays";
   return ::testing::AssertionSuccess();
@@ -220,11 +221,14 @@ TEST(IdentityReport, ClipboardHeldByAnotherProgram) {
   ASSERT_NE(holder, nullptr);
   ASSERT_EQ(WaitForSingleObject(held, 20000), WAIT_OBJECT_0);
 
+  // Held beyond the retries: a warning, not the confirmation.
   e2e::click(s.copy);
   auto box = e2e::wait_message_box(*s.program, 60000);
-  ASSERT_TRUE(box.has_value()) << "no confirmation while the clipboard is held";
+  ASSERT_TRUE(box.has_value()) << "no message while the clipboard is held";
   EXPECT_EQ(box->caption, "复制信息");
-  EXPECT_EQ(box->text, "信息已经复制，可以直接粘贴。");
+  EXPECT_EQ(box->text, "信息没有复制到剪贴板（剪贴板正被其他程序占用），请稍后再试一次。");
+  EXPECT_EQ(e2e::message_box_icon(box->hwnd), IDI_WARNING);
+  EXPECT_EQ(e2e::message_box_buttons(box->hwnd), std::vector<int>{IDOK});
   e2e::answer_message_box(box->hwnd, IDOK);
   ASSERT_TRUE(e2e::wait_gone(box->hwnd));
   // Still responsive.
