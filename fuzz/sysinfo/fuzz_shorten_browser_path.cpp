@@ -2,8 +2,8 @@
 //
 // Properties: the result is never longer than the input plus the "~1" and
 // "\" that each segment may gain; it is empty exactly when the input has fewer
-// than two segments; for input made of whole characters (no lead byte left
-// dangling at the end) the result is made of whole characters too, each of
+// than two segments; for input made of whole characters (no lead byte
+// without its trail byte) the result is made of whole characters too, each of
 // its two-byte characters is one of the input's (a cut never pairs half a
 // character with the next byte), every segment before the last is at most 8
 // bytes, and shortening the result again changes nothing.
@@ -16,22 +16,15 @@
 
 #include "fuzz_check.h"
 #include "sysinfo/sysinfo_core.h"
+#include "text/text.h"
 
 namespace {
 
-// A byte of 128 or more starts a two-byte character.
-bool lead(unsigned char c) { return c >= 0x80; }
-
-// Whether the text ends in the middle of a character.
-bool ends_in_half_character(const std::string& t) {
-  size_t i = 0;
-  while (i < t.size()) {
-    if (lead(static_cast<unsigned char>(t[i]))) {
-      if (i + 1 == t.size()) return true;
-      i += 2;
-    } else {
-      ++i;
-    }
+// Whether the text holds a lead byte that no trail byte follows (a character
+// cut in half, at the end or before a byte that cannot complete it).
+bool has_stray_lead_byte(const std::string& t) {
+  for (size_t i = 0; i < t.size(); i += char_length(t, i)) {
+    if (char_length(t, i) == 1 && is_lead_byte(static_cast<unsigned char>(t[i]))) return true;
   }
   return false;
 }
@@ -39,11 +32,8 @@ bool ends_in_half_character(const std::string& t) {
 // The two-byte characters of a text.
 std::set<std::string> double_byte_characters(const std::string& t) {
   std::set<std::string> out;
-  for (size_t i = 0; i < t.size(); ++i) {
-    if (lead(static_cast<unsigned char>(t[i])) && i + 1 < t.size()) {
-      out.insert(t.substr(i, 2));
-      ++i;
-    }
+  for (size_t i = 0; i < t.size(); i += char_length(t, i)) {
+    if (char_length(t, i) == 2) out.insert(t.substr(i, 2));
   }
   return out;
 }
@@ -54,18 +44,13 @@ std::vector<std::string> segments(const std::string& t) {
   std::vector<std::string> out;
   std::string current;
   bool open = false;
-  for (size_t i = 0; i < t.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(t[i]);
-    if (lead(c) && i + 1 < t.size()) {
-      current += t.substr(i, 2);
-      ++i;
-      open = true;
-    } else if (c == '\\') {
+  for (size_t i = 0; i < t.size(); i += char_length(t, i)) {
+    if (char_length(t, i) == 1 && t[i] == '\\') {
       out.push_back(current);
       current.clear();
       open = false;
     } else {
-      current += t[i];
+      current += t.substr(i, char_length(t, i));
       open = true;
     }
   }
@@ -85,8 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(result.empty() == (in_segments.size() < 2), "in %s out %s", hex_bytes(input).c_str(),
              hex_bytes(result).c_str());
 
-  if (!ends_in_half_character(input)) {
-    FUZZ_CHECK(!ends_in_half_character(result), "in %s out %s", hex_bytes(input).c_str(),
+  if (!has_stray_lead_byte(input)) {
+    FUZZ_CHECK(!has_stray_lead_byte(result), "in %s out %s", hex_bytes(input).c_str(),
                hex_bytes(result).c_str());
     const std::set<std::string> in_characters = double_byte_characters(input);
     for (const std::string& c : double_byte_characters(result)) {

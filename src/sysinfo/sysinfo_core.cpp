@@ -7,25 +7,20 @@ namespace {
 
 Text tab() { return char_from_code(9); }
 
-// A byte of 128 or more starts a two-byte character.
-bool is_lead_byte(unsigned char byte) { return byte >= 0x80; }
-
-// Length in bytes of the character that starts at `at` (a lead byte at the very
-// end stands alone).
-size_t char_length(const Text& text, size_t at) {
-  if (is_lead_byte(static_cast<unsigned char>(text[at])) && at + 1 < text.size()) return 2;
-  return 1;
-}
-
 // The longest prefix of `text` of at most `limit` bytes that does not end in
 // the middle of a two-byte character.
 size_t whole_char_prefix(const Text& text, size_t limit) {
   size_t at = 0;
+  size_t last = 0;  // where the last character kept starts
   while (at < text.size()) {
     size_t next = at + char_length(text, at);
     if (next > limit) break;
+    last = at;
     at = next;
   }
+  // A stray lead byte at the cut would pair with whatever comes after it
+  // ("~1", say) into another character: it goes too.
+  if (at > 0 && at - last == 1 && is_lead_byte(static_cast<unsigned char>(text[last]))) at = last;
   return at;
 }
 

@@ -23,6 +23,18 @@
 
 #include "text/pow10_table.h"
 
+bool is_lead_byte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+bool is_trail_byte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }
+
+size_t char_length(const Text& text, size_t at) {
+  if (at + 1 < text.size() && is_lead_byte(static_cast<unsigned char>(text[at])) &&
+      is_trail_byte(static_cast<unsigned char>(text[at + 1]))) {
+    return 2;
+  }
+  return 1;
+}
+
 namespace {
 
 using text_detail::kMaxPow10;
@@ -230,8 +242,6 @@ constexpr double kLastDateTime = 2958465;     // 9999-12-31 00:00:00
 // ---------------------------------------------------------------------------
 // Full-width forms of code page 936 that have a half-width form.
 
-bool is_trail_byte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
-
 Text narrow_full_width(const Text& text) {
   Text out;
   out.reserve(text.size());
@@ -239,10 +249,8 @@ Text narrow_full_width(const Text& text) {
   size_t i = 0;
   while (i < n) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    // A byte from 0x81 up opens a double-byte character when a trail byte
-    // follows it. A lead byte at the very end, or before a byte that cannot
-    // be a trail byte, is a stray single byte and is kept as it is.
-    if (lead >= 0x81 && i + 1 < n && is_trail_byte(static_cast<unsigned char>(text[i + 1]))) {
+    // A stray lead byte is a single byte and is kept as it is.
+    if (char_length(text, i) == 2) {
       const auto trail = static_cast<unsigned char>(text[i + 1]);
       if (lead == 0xA3 && trail >= 0xA1) {
         out += static_cast<char>(trail - 0x80);  // A3A1..A3FE -> 21..7E

@@ -3,6 +3,7 @@
 // A Text is a std::string of code page 936 bytes; every operation counts bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -10,6 +11,15 @@ using Text = std::string;
 
 // Days since 1899-12-30 00:00:00; the fraction's magnitude is the time of day.
 using DateTime = double;
+
+// Characters of code page 936: a lead byte (0x81 to 0xFE) followed by a
+// trail byte (0x40 to 0xFE, but not 0x7F) is one double-byte character; any
+// other byte, 0x80 (the euro sign) among them, is a character of its own, and
+// so is a lead byte at the end or before a byte that cannot follow it.
+bool is_lead_byte(unsigned char byte);
+bool is_trail_byte(unsigned char byte);
+// Length in bytes (1 or 2) of the character that starts at `at`.
+size_t char_length(const Text& text, size_t at);
 
 Text int_to_text(int32_t value);
 Text real_to_text(double value);      // 13 significant digits

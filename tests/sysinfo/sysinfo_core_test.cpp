@@ -303,8 +303,15 @@ TEST(ShortenBrowserPath, Table) {
       // 0x81 0x5C is one character
       {"C:\\ab\x81\\cd\\e.exe", "C:\\ab\x81\\cd\\e.exe"},
       {"C:\\abcdefg\x81\\hij\\e.exe", "C:\\abcdef~1\\e.exe"},
-      // a "." as the second byte of a character is no dot: 0x81 0x2E
-      {"C:\\x\\ab\x81.cdef", "C:\\x\\ab\x81.cdef\\"},
+      // 0x81 before a byte that cannot follow a lead byte stands alone, so the
+      // "." after it is a dot
+      {"C:\\x\\ab\x81.cdef", "C:\\x\\ab\x81.cde"},
+      // 0x80 (the euro sign) is a character of its own: the backslash after
+      // it splits, and a cut may fall right after it
+      {"C:\\abcdefg\x80\\hij\\e.exe", "C:\\abcdefg\x80\\hij\\e.exe"},
+      {"C:\\abcde\x80xyz\\a.exe", "C:\\abcde\x80~1\\a.exe"},
+      // a stray lead byte at the cut would pair with "~": it is left out
+      {"C:\\abcde\x81.xyz\\a.exe", "C:\\abcde~1\\a.exe"},
       // keeping three bytes after the dot would split a character
       {"C:\\x\\a.b浏览", "C:\\x\\a.b浏"},
       {"C:\\x\\a.浏览", "C:\\x\\a.浏"},

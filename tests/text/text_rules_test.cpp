@@ -445,6 +445,43 @@ TEST(DateTimeToText, NaNIsShownAsDayZero) {
   EXPECT_EQ(datetime_to_text(from_bits(0xFFF8000000000000ULL)), "1899年12月30日");
 }
 
+// --- code page 936 characters ----------------------------------------------
+
+TEST(Characters936, LeadAndTrailBytesMakeDoubleByteCharacters) {
+  struct Row {
+    const char* name;
+    Text text;
+    size_t at;
+    size_t length;
+  };
+  const Row rows[] = {
+      {"ASCII letter", "ab", 0, 1},
+      {"first lead and first trail", "\x81\x40", 0, 2},
+      {"last lead and last trail", "\xFE\xFE", 0, 2},
+      {"a backslash can be a trail byte", "\x81\\", 0, 2},
+      {"0x80, the euro sign, stands alone", "\x80\x40", 0, 1},
+      {"0xFF stands alone", "\xFF\x40", 0, 1},
+      {"0x7F cannot follow a lead byte", "\x81\x7F", 0, 1},
+      {"a dot cannot follow a lead byte", "\x81.", 0, 1},
+      {"a lead byte at the end", "a\x81", 1, 1},
+      {"the second character of a pair of pairs", "\xB2\xE2\xCA\xD4", 2, 2},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(char_length(r.text, r.at), r.length);
+  }
+  EXPECT_FALSE(is_lead_byte(0x80));
+  EXPECT_TRUE(is_lead_byte(0x81));
+  EXPECT_TRUE(is_lead_byte(0xFE));
+  EXPECT_FALSE(is_lead_byte(0xFF));
+  EXPECT_FALSE(is_trail_byte(0x3F));
+  EXPECT_TRUE(is_trail_byte(0x40));
+  EXPECT_FALSE(is_trail_byte(0x7F));
+  EXPECT_TRUE(is_trail_byte(0x80));
+  EXPECT_TRUE(is_trail_byte(0xFE));
+  EXPECT_FALSE(is_trail_byte(0xFF));
+}
+
 // --- current_datetime ------------------------------------------------------
 
 // The clock in days since 1899-12-30, in UTC, whole seconds.
