@@ -41,4 +41,10 @@ has_type 3 && has_type e; check "icon (resource types 3 and 14)" $? "types: $typ
 has_type 18; check "manifest (resource type 24)" $? "types: $types"
 manifest_arch=$(grep -a -o 'assemblyIdentity type="win32" name="Quelmo.QuelmoEval" version="[0-9.]*" processorArchitecture="[a-z0-9]*"' "$exe" | sed -E 's/.*processorArchitecture="([a-z0-9]*)"/\1/' | head -n 1)
 [ "$manifest_arch" = "$arch" ]; check "manifest for $arch" $? "manifest says '${manifest_arch:-nothing}'"
+# No test seam can be switched on in the shipped program: it holds no
+# QUELMO_SEAM text, neither as bytes nor as UTF-16.
+narrow_seams=$(grep -a -c 'QUELMO_SEAM' "$exe" || true)
+wide_seams=$(LC_ALL=C grep -a -c -P 'Q\x00U\x00E\x00L\x00M\x00O\x00_\x00S\x00E\x00A\x00M' "$exe" || true)
+seam_text=$((narrow_seams + wide_seams))
+[ "$seam_text" -eq 0 ]; check "no QUELMO_SEAM text in the program" $? "found $seam_text times"
 exit $failed

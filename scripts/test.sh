@@ -64,6 +64,21 @@ test_suite() {
   [ "$failed" -eq 0 ] || failed_suites+=("$name")
 }
 
+# run_check NAME COMMAND...: a check of the sources, counted as one test.
+run_check() {
+  local name=$1; shift
+  echo "== $name"
+  if "$@" >"$log_dir/$name.log" 2>&1; then
+    tail -n 1 "$log_dir/$name.log"
+    total_pass=$((total_pass + 1))
+  else
+    grep -v '^down:' "$log_dir/$name.log" | head -n 60
+    failed_suites+=("$name"); total_fail=$((total_fail + 1))
+  fi
+}
+
+run_check layers bash tools/check-layers.sh
+
 run_suite native native -j "$jobs"
 run_suite native-asan native-asan -j "$jobs"
 run_suite native-tsan native-tsan -j "$jobs"

@@ -1,4 +1,5 @@
-// Start-up, the message loop and the end of the process.
+// Start-up, the message loop, the wiring of the handlers into the windows and
+// the end of the process.
 #include "app/program.h"
 
 #include <winsock2.h>
@@ -8,34 +9,51 @@
 #include <atomic>
 #include <float.h>
 
-#include "app/globals.h"
-#include "app/seams.h"
+#include "bench/run.h"
 #include "platform/platform.h"
 #include "platform/win/fatal.h"
 #include "platform/win/wide.h"
+#include "sysinfo/cpu_info.h"
+#include "sysinfo/sysinfo.h"
+#include "ui/about_window.h"
+#include "ui/main_window.h"
 #include "ui/window.h"
 
 namespace {
 std::atomic<bool> g_loop_entered{false};
-std::atomic<bool> g_sockets_started{false};
 void (*g_exit_cleanup)() = nullptr;
 bool g_ole_initialized = false;
+bool g_released = false;
 }  // namespace
+
+void release_globals() {
+  if (g_released) return;
+  g_released = true;
+  release_about_info();
+  release_cpu_info();
+  release_processor_id_cache();
+}
 
 int program_main() {
   install_fatal_handlers();
-  seams::install();
   // COM and OLE for the main thread (single-threaded apartment); the script
   // host needs them. Should this fail, the COM lookups simply find nothing.
   g_ole_initialized = SUCCEEDED(OleInitialize(nullptr));
   // The floating-point unit in its initial state: exceptions masked, round to
   // nearest, 64-bit significand.
   _fpreset();
-  cpu_info = new CPUInfo();
+  create_cpu_info();
   register_exit_cleanup(release_globals);
+  MainWindowHandlers handlers;
+  handlers.about = show_about;
+  handlers.start = run_evaluation;
+  handlers.copy = copy_identity_report;
+  handlers.exit = quit_program;
+  set_main_window_handlers(handlers);
+  set_window_destroyed_handler(note_window_destroyed);
   // A program without its window would end silently, as if all went well:
   // say what failed and end with the fatal stop's exit code.
-  if (!load_window(Window::main)) {
+  if (!load_window(main_window())) {
     fatal_stop("无法创建程序主窗口（" + window_creation_failure() + "），程序必须结束。");
   }
   run_message_loop();
@@ -63,8 +81,6 @@ void note_window_destroyed() {
 
 void register_exit_cleanup(void (*cleanup)()) { g_exit_cleanup = cleanup; }
 
-void note_sockets_started() { g_sockets_started.store(true); }
-
 void end_process(int exit_code) {
   // Workers of a run still in progress stop launching stages and reporting.
   begin_shutdown();
@@ -73,7 +89,7 @@ void end_process(int exit_code) {
     cleanup();
   }
   delete_all_locks();
-  if (g_sockets_started.exchange(false)) WSACleanup();
+  end_sockets();
   if (g_ole_initialized) OleUninitialize();
   // Ends every thread with the process: a worker still running can neither
   // keep the process alive nor touch what was released above.

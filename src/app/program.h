@@ -13,12 +13,12 @@ void run_message_loop();
 // left open (and the loop is running), the quit message is posted.
 void note_window_destroyed();
 
+// The process-wide records freed in their fixed order (the About texts, the
+// processor record, the processor id), each by the subsystem that owns it.
+void release_globals();
+
 // The exit clean-up: one routine, called at most once at a normal end.
 void register_exit_cleanup(void (*cleanup)());
-
-// Called by whoever starts Windows Sockets (WSAStartup succeeded), so that the
-// end of the process calls WSACleanup. Any thread.
-void note_sockets_started();
 
 // The end of the process after program_main has returned: the exit clean-up,
 // the remaining locks, Windows Sockets, COM; then the process ends with

@@ -87,7 +87,12 @@ void complete_stage(Stage stage) {
   if (stage != Stage::logarithm) {
     evaluation_state.score = add_ms(evaluation_state.score, ticks_between(block.start_tick, tick_count()));
     append_performance(s.end_line);
-    launch_stage(stage == Stage::addition ? Stage::multiplication : Stage::logarithm);
+    // The hand-over to the next stage.
+    if (stage == Stage::addition) {
+      launch_multiplication_stage();
+    } else {
+      launch_logarithm_stage();
+    }
   } else {
     append_performance(s.end_line);
     evaluation_state.score = add_ms(evaluation_state.score, ticks_between(block.start_tick, tick_count()));

@@ -2,16 +2,17 @@
 // launch of its first stage, and the end of the program.
 #include "bench/run.h"
 
+#include <windows.h>
+
 #include "bench/evaluation.h"
 #include "platform/platform.h"
 #include "platform/win/wide.h"
 #include "sysinfo/sysinfo.h"
 #include "ui/boxes.h"
+#include "ui/main_window.h"
 #include "ui/window.h"
 
 namespace {
-constexpr unsigned kYesNoQuestion = 36;  // MB_YESNO | MB_ICONQUESTION
-constexpr int kAnswerYes = 5;
 bool confirming = false;  // main thread only
 }  // namespace
 
@@ -25,9 +26,9 @@ void run_evaluation() {
       "本程序将通过数据运算评估计算机处理器性能。评估过程受软件性能限制，结果仅供参考。"
       "评估过程根据计算机性能不同大约持续5秒-600秒。为了提高评估准确性，开始评估前Quelmo"
       "建议您关闭非必要的程序，您确定要开始评估吗？",
-      "开始评估", kYesNoQuestion);
+      "开始评估", MB_YESNO | MB_ICONQUESTION);
   confirming = false;
-  if (answer != kAnswerYes) return;
+  if (answer != IDYES) return;
 
   // One run at a time: the start button stays disabled until the score line
   // has been written (the sort stage enables it again), so a new run never
@@ -46,5 +47,5 @@ void quit_program() {
   // waiting for the workers that are still computing.
   begin_shutdown();
   delete_lock(evaluation_state.lock_handle);
-  destroy_window(Window::main);
+  destroy_window(main_window());
 }

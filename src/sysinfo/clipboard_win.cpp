@@ -4,20 +4,21 @@
 #include <cstring>
 #include <string>
 
-#include "app/globals.h"
 #include "platform/win/wide.h"
 #include "sysinfo/script_host.h"
 #include "sysinfo/sysinfo_win.h"
 #include "ui/boxes.h"
 
+Text processor_id_cache;
+
+void release_processor_id_cache() {
+  if (!processor_id_cache.empty()) Text().swap(processor_id_cache);
+}
+
 Text get_processor_id() {
   if (processor_id_cache.empty()) {
-    ScriptHost host;
-    ScriptValue value = evaluate_script_function(host, processor_id_script, processor_id_function);
-    Text id = script_value_to_text(value);
-    script_value_clear(value);
-    script_host_clear(host);
-    processor_id_cache = id;  // an empty answer is asked again next time
+    // An empty answer is asked again next time.
+    processor_id_cache = evaluate_script_text(processor_id_script, processor_id_function);
   }
   return processor_id_cache;
 }

@@ -2,7 +2,7 @@
 // completely and appended before the next value is computed.
 #include "sysinfo/sysinfo.h"
 
-#include "app/globals.h"
+#include "sysinfo/cpu_info.h"
 #include "sysinfo/sysinfo_win.h"
 #include "ui/boxes.h"
 

@@ -16,6 +16,12 @@ struct CPUInfo {
   int32_t data_width = 0;
 };
 
+// The process-wide processor record: made at start-up, filled by the
+// processor collector, freed at the end of the process.
+extern CPUInfo* cpu_info;
+void create_cpu_info();
+void release_cpu_info();
+
 // The manufacturer for a 12-byte CPUID vendor string, "Unknown Manufacturer"
 // for anything not in the table (exact bytes, letter case included).
 Text manufacturer_for_vendor(const Text& vendor);

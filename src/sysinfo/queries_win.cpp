@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program.h"
+#include <atomic>
 #include "platform/win/kernel32_table.h"
 #include "platform/win/wide.h"
 #include "sysinfo/script_host.h"
@@ -185,26 +185,23 @@ const DriveQueries system_drive_queries = {system_logical_drives, system_drive_t
                                            disk_free_kb};
 
 int32_t physical_memory_mb() {
-  using StatusEx = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  auto status_ex = kernel ? reinterpret_cast<StatusEx>(
-                                reinterpret_cast<void*>(GetProcAddress(kernel, "GlobalMemoryStatusEx")))
-                          : nullptr;
+  // Every supported Windows has GlobalMemoryStatusEx.
   uint64_t bytes = 0;
-  if (status_ex != nullptr && LOBYTE(LOWORD(GetVersion())) >= 5) {
-    MEMORYSTATUSEX status = {};
-    status.dwLength = sizeof status;
-    if (status_ex(&status)) bytes = status.ullTotalPhys;
-  } else {
-    MEMORYSTATUS status = {};
-    status.dwLength = sizeof status;
-    GlobalMemoryStatus(&status);
-    bytes = status.dwTotalPhys;
-  }
+  MEMORYSTATUSEX status = {};
+  status.dwLength = sizeof status;
+  if (GlobalMemoryStatusEx(&status)) bytes = status.ullTotalPhys;
   return static_cast<int32_t>(static_cast<uint32_t>(bytes >> 20));
 }
 
 // ---- Host ------------------------------------------------------------------------
+
+namespace {
+std::atomic<bool> g_sockets_started{false};
+}  // namespace
+
+void end_sockets() {
+  if (g_sockets_started.exchange(false)) WSACleanup();
+}
 
 Text host_name() {
   // Windows Sockets is started once per process; the end of the process
@@ -213,7 +210,7 @@ Text host_name() {
   if (!startup_tried) {
     startup_tried = true;
     WSADATA data;
-    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) note_sockets_started();
+    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) g_sockets_started.store(true);
   }
   // The largest name the sockets interface hands out fits in 256 characters,
   // so names of any length come back whole. The name crosses into the
@@ -236,13 +233,9 @@ Text host_name() {
 }
 
 Text machine_type_name() {
-  ScriptHost host;
-  ScriptValue value = evaluate_script_function(host, chassis_type_script, chassis_type_function);
-  double number = script_value_to_number(value);
+  const double number = evaluate_script_number(chassis_type_script, chassis_type_function);
   // Toward zero; a figure outside the 32-bit range names no machine type.
   int32_t code = (number > -2147483649.0 && number < 2147483648.0) ? static_cast<int32_t>(number) : 0;
-  script_value_clear(value);
-  script_host_clear(host);
   return machine_type_for_code(code);
 }
 

@@ -11,13 +11,34 @@
 
 #include "text/text.h"
 
-// Holds nothing or one counted reference to a created object.
+// Holds nothing or one counted reference to a created object, released when
+// the host is cleared or goes.
 struct ScriptHost {
   IUnknown* object = nullptr;
+  ScriptHost() = default;
+  ~ScriptHost();
+  ScriptHost(const ScriptHost&) = delete;
+  ScriptHost& operator=(const ScriptHost&) = delete;
 };
 
-// The value a call returns; the caller owns it and clears it.
-using ScriptValue = VARIANT;
+// The value a call returns, cleared when it goes.
+struct ScriptValue {
+  VARIANT variant;
+  ScriptValue() { VariantInit(&variant); }
+  ~ScriptValue() { VariantClear(&variant); }
+  ScriptValue(ScriptValue&& other) noexcept : variant(other.variant) { VariantInit(&other.variant); }
+  ScriptValue& operator=(ScriptValue&& other) noexcept {
+    if (this != &other) {
+      VariantClear(&variant);
+      variant = other.variant;
+      VariantInit(&other.variant);
+    }
+    return *this;
+  }
+  ScriptValue(const ScriptValue&) = delete;
+  ScriptValue& operator=(const ScriptValue&) = delete;
+  VARTYPE type() const { return variant.vt; }
+};
 
 // Creates the object named by `class_name` (a ProgID, or a CLSID in braces)
 // and starts it. On failure the host keeps what it held.
@@ -31,6 +52,11 @@ void script_value_clear(ScriptValue& value);
 void script_host_clear(ScriptHost& host);
 
 // Empties `host`, creates a script control in it, defines `script` and runs
-// `function_name` without arguments. The caller converts the value, then clears
-// the value and the host.
+// `function_name` without arguments.
 ScriptValue evaluate_script_function(ScriptHost& host, const Text& script, const Text& function_name);
+
+// Evaluate and convert: runs `function_name` of `script` in a script control of
+// its own and gives its value as a text or a number ("" or 0 after any
+// failure); the control and the value are released before it returns.
+Text evaluate_script_text(const Text& script, const Text& function_name);
+double evaluate_script_number(const Text& script, const Text& function_name);

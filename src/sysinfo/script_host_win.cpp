@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/seams.h"
+#include "platform/seams.h"
 #include "platform/win/wide.h"
 
 namespace {
@@ -95,13 +95,10 @@ HRESULT invoke_member(ScriptHost& host, const Text& member, WORD flags, Argument
 
 HRESULT call_method(ScriptHost& host, const Text& member, std::initializer_list<Text> texts,
                     bool with_empty_parameter_array, ScriptValue& value) {
-  VariantInit(&value);
+  script_value_clear(value);
   Arguments arguments(texts, with_empty_parameter_array);
-  HRESULT hr = invoke_member(host, member, DISPATCH_METHOD, arguments, &value);
-  if (FAILED(hr)) {
-    VariantClear(&value);
-    VariantInit(&value);
-  }
+  HRESULT hr = invoke_member(host, member, DISPATCH_METHOD, arguments, &value.variant);
+  if (FAILED(hr)) script_value_clear(value);
   return hr;
 }
 
@@ -141,12 +138,13 @@ ScriptValue script_host_call(ScriptHost& host, const Text& member, std::initiali
 }
 
 double script_value_to_number(const ScriptValue& value) {
-  if (value.vt == VT_R8) return value.dblVal;
-  if (value.vt & VT_ARRAY) return 0;
+  const VARIANT& v = value.variant;
+  if (v.vt == VT_R8) return v.dblVal;
+  if (v.vt & VT_ARRAY) return 0;
   VARIANT copy;
   VariantInit(&copy);
   double number = 0;
-  if (SUCCEEDED(VariantCopyInd(&copy, const_cast<VARIANT*>(&value))) && !(copy.vt & VT_ARRAY) &&
+  if (SUCCEEDED(VariantCopyInd(&copy, const_cast<VARIANT*>(&v))) && !(copy.vt & VT_ARRAY) &&
       SUCCEEDED(VariantChangeType(&copy, &copy, 0, VT_R8))) {
     number = copy.dblVal;
   }
@@ -155,12 +153,13 @@ double script_value_to_number(const ScriptValue& value) {
 }
 
 Text script_value_to_text(const ScriptValue& value) {
-  if (value.vt == VT_BSTR) return bstr_text(value.bstrVal);
-  if (value.vt & VT_ARRAY) return Text();
+  const VARIANT& v = value.variant;
+  if (v.vt == VT_BSTR) return bstr_text(v.bstrVal);
+  if (v.vt & VT_ARRAY) return Text();
   VARIANT copy;
   VariantInit(&copy);
   Text text;
-  if (SUCCEEDED(VariantCopyInd(&copy, const_cast<VARIANT*>(&value))) && !(copy.vt & VT_ARRAY) &&
+  if (SUCCEEDED(VariantCopyInd(&copy, const_cast<VARIANT*>(&v))) && !(copy.vt & VT_ARRAY) &&
       SUCCEEDED(VariantChangeType(&copy, &copy, 0, VT_BSTR))) {
     text = bstr_text(copy.bstrVal);
   }
@@ -169,9 +168,11 @@ Text script_value_to_text(const ScriptValue& value) {
 }
 
 void script_value_clear(ScriptValue& value) {
-  VariantClear(&value);
-  VariantInit(&value);
+  VariantClear(&value.variant);
+  VariantInit(&value.variant);
 }
+
+ScriptHost::~ScriptHost() { script_host_clear(*this); }
 
 void script_host_clear(ScriptHost& host) {
   if (host.object != nullptr) {
@@ -185,8 +186,7 @@ ScriptValue evaluate_script_function(ScriptHost& host, const Text& script, const
   script_host_clear(host);
   script_host_create(host, seams::script_class_name("ScriptControl"));
   script_host_set_property(host, "Language", "VBScript");
-  ScriptValue defined = script_host_call(host, "ExecuteStatement", {script});
-  script_value_clear(defined);
+  script_host_call(host, "ExecuteStatement", {script});  // the value goes at once
 
   ScriptValue value;
   HRESULT hr = call_method(host, "Run", {function_name}, false, value);
@@ -196,4 +196,14 @@ ScriptValue evaluate_script_function(ScriptHost& host, const Text& script, const
     call_method(host, "Run", {function_name}, true, value);
   }
   return value;
+}
+
+Text evaluate_script_text(const Text& script, const Text& function_name) {
+  ScriptHost host;
+  return script_value_to_text(evaluate_script_function(host, script, function_name));
+}
+
+double evaluate_script_number(const Text& script, const Text& function_name) {
+  ScriptHost host;
+  return script_value_to_number(evaluate_script_function(host, script, function_name));
 }

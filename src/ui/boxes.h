@@ -1,6 +1,7 @@
-// Operations on the two text boxes of the main window. In the program they are
-// carried out by the main thread (appends from other threads wait for it); the
-// native unit tests link a recording fake instead.
+// Operations on the two text boxes of the main window and its start button.
+// The main window carries them out while it exists (appends from other
+// threads wait for its thread); a test may put its own in their place.
+// Without either, they do nothing and a box reads as empty.
 #pragma once
 
 #include "text/text.h"
@@ -17,3 +18,13 @@ Text get_box_text(Box box);                    // main thread only
 // Enables or disables 按钮_开始评估. Callable from any thread; synchronous like
 // append_to_box.
 void set_start_button_enabled(bool enabled);
+
+// Who carries the operations out.
+struct BoxOperations {
+  void (*append)(Box box, const Text& text);
+  void (*set_text)(Box box, const Text& text);
+  Text (*get_text)(Box box);
+  void (*set_start_enabled)(bool enabled);
+};
+// nullptr: nobody (the operations do nothing).
+void set_box_operations(const BoxOperations* operations);

@@ -1,17 +1,18 @@
-// MainWindow: its controls, its window procedure, the keys and the box
+// MainWindow: its template, its own messages, its keys and the box
 // operations that every report line goes through.
-#include <atomic>
+#include "ui/main_window.h"
 
-#include "app/seams.h"
-#include "bench/run.h"
+#include <atomic>
+#include <string>
+
 #include "platform/platform.h"
+#include "platform/seams.h"
 #include "platform/win/fatal.h"
 #include "platform/win/wide.h"
-#include "sysinfo/sysinfo.h"
-#include "ui/about_window.h"
 #include "ui/boxes.h"
 #include "ui/control_ids.h"
-#include "ui/window_internal.h"
+#include "ui/scaffold.h"
+#include "ui/window.h"
 
 using namespace ui_ids;
 
@@ -22,16 +23,6 @@ constexpr int kHeight = 466;
 const char kTitle[] = "Quelmo计算机性能评估工具";
 
 // The window template: controls in their order. A box's parent is its group box.
-struct ControlSpec {
-  int id;
-  const wchar_t* window_class;
-  DWORD style;
-  DWORD ex_style;
-  int parent_id;  // 0: the window itself
-  int left, top, width, height;
-  const char* text;
-};
-
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_CENTER |
                                BS_VCENTER | BS_MULTILINE | BS_TEXT;
 constexpr DWORD kGroupStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX | BS_LEFT;
@@ -52,38 +43,28 @@ const ControlSpec kControls[] = {
 };
 constexpr int kControlCount = sizeof(kControls) / sizeof(kControls[0]);
 
-// The window's state. There is at most one MainWindow.
+// The window's own state beside the scaffolding's. There is at most one
+// MainWindow.
 struct MainState {
-  HWND controls[kControlCount] = {};
   HFONT font = nullptr;        // every control but the title label
   HFONT title_font = nullptr;  // the title label
-  HWND saved_focus = nullptr;  // the control to give the focus back to
   WNDPROC group_procedure = nullptr;
 };
 MainState g_main;
+WindowState g_state;
+MainWindowHandlers g_handlers;
 
 // What other threads may read: cleared as soon as the window goes.
 std::atomic<HWND> g_window{nullptr};
 std::atomic<HWND> g_box_performance{nullptr};
 std::atomic<HWND> g_box_computer{nullptr};
 
-HWND control(int id) {
-  for (int i = 0; i < kControlCount; ++i) {
-    if (kControls[i].id == id) return g_main.controls[i];
-  }
-  return nullptr;
-}
+HWND control(int id) { return ::control(main_window(), id); }
 
 HFONT make_font(int height) {
   return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
                      to_wide("微软雅黑").c_str());
-}
-
-LRESULT black_on(HDC dc, COLORREF background, HBRUSH brush) {
-  SetTextColor(dc, RGB(0, 0, 0));
-  SetBkColor(dc, background);
-  return reinterpret_cast<LRESULT>(brush);
 }
 
 // The group boxes parent the text boxes, so the boxes' colour requests and
@@ -124,45 +105,6 @@ void draw_title(const DRAWITEMSTRUCT& item) {
   SelectObject(item.hDC, old_font);
 }
 
-bool create_controls(HWND window) {
-  g_main.font = make_font(-12);
-  g_main.title_font = make_font(-16);
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  // Two passes: the controls of the window first, then those inside a group
-  // box, whose parent must exist before them.
-  for (int pass = 0; pass < 2; ++pass) {
-    for (int i = 0; i < kControlCount; ++i) {
-      const ControlSpec& spec = kControls[i];
-      if ((spec.parent_id != 0) != (pass == 1)) continue;
-      HWND parent = spec.parent_id == 0 ? window : control(spec.parent_id);
-      const wchar_t* window_class = i == 0 ? seams::first_control_class(spec.window_class) : spec.window_class;
-      HWND created = CreateWindowExW(spec.ex_style, window_class, to_wide(spec.text).c_str(),
-                                     spec.style, spec.left, spec.top, spec.width, spec.height,
-                                     parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                     instance, nullptr);
-      if (created == nullptr) {
-        note_creation_failure(Text("控件“") + spec.text + "”", GetLastError());
-        return false;
-      }
-      g_main.controls[i] = created;
-      SendMessageW(created, WM_SETFONT,
-                   reinterpret_cast<WPARAM>(spec.id == 标签_主标题 ? g_main.title_font : g_main.font),
-                   FALSE);
-      if (spec.window_class == std::wstring_view(L"EDIT")) {
-        SendMessageW(created, EM_SETLIMITTEXT, 0, 0);  // the system maximum
-      }
-      if (spec.style == kGroupStyle) {
-        g_main.group_procedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-            created, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&group_procedure)));
-      }
-    }
-  }
-  g_main.saved_focus = control(按钮_开始评估);
-  g_box_performance.store(control(编辑框_性能信息));
-  g_box_computer.store(control(编辑框_计算机信息));
-  return true;
-}
-
 HWND box_handle(Box box) {
   return box == Box::computer_info ? g_box_computer.load() : g_box_performance.load();
 }
@@ -178,14 +120,6 @@ void append_now(Box box, const std::wstring& wide) {
   SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-// The control that last had the focus gets it back (the first the Tab key
-// would reach when that one is disabled).
-void restore_focus() {
-  HWND target = g_main.saved_focus;
-  if (target == nullptr || !IsWindowEnabled(target)) target = control(编辑框_计算机信息);
-  if (target != nullptr) SetFocus(target);
-}
-
 // Focus moves off a control that is being disabled, to the next one Tab would reach.
 void enable_start_button(bool enable) {
   HWND button = control(按钮_开始评估);
@@ -196,56 +130,103 @@ void enable_start_button(bool enable) {
   EnableWindow(button, enable ? TRUE : FALSE);
 }
 
+void run_handler(void (*handler)()) {
+  if (handler != nullptr) handler();
+}
+
 void on_command(int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
-    case 按钮_关于: show_about(); break;
-    case 按钮_开始评估: run_evaluation(); break;
-    case 按钮_复制到剪贴板: copy_identity_report(); break;
-    case 按钮_退出: quit_program(); break;
+    case 按钮_关于: run_handler(g_handlers.about); break;
+    case 按钮_开始评估: run_handler(g_handlers.start); break;
+    case 按钮_复制到剪贴板: run_handler(g_handlers.copy); break;
+    case 按钮_退出: run_handler(g_handlers.exit); break;
     default: break;
   }
 }
 
-LRESULT main_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+// ---- The box operations, as the main window carries them out ----------------
+
+void append(Box box, const Text& text) {
+  HWND window = g_window.load();
+  if (window == nullptr || box_handle(box) == nullptr) return;
+  const std::wstring wide = to_wide(text);
+  // One request, carried out by the main thread; from another thread the call
+  // waits until it has been. The steps of the append run there together, so
+  // no input (a mouse selecting text) comes between them.
+  SendMessageW(window, kAppendToBox, static_cast<WPARAM>(box), reinterpret_cast<LPARAM>(&wide));
+}
+
+void set_text(Box box, const Text& text) {
+  HWND hwnd = box_handle(box);
+  if (hwnd == nullptr) return;
+  const std::wstring wide = to_wide(text);
+  SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+Text get_text(Box box) {
+  HWND hwnd = box_handle(box);
+  if (hwnd == nullptr) return {};
+  const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT got =
+      SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1), reinterpret_cast<LPARAM>(wide.data()));
+  return from_wide(wide.data(), static_cast<int>(got));
+}
+
+void set_start_enabled(bool enabled) {
+  HWND window = g_window.load();
+  if (window == nullptr) return;
+  SendMessageW(window, kEnableStartButton, enabled ? 1 : 0, 0);
+}
+
+const BoxOperations kBoxOperations = {append, set_text, get_text, set_start_enabled};
+
+// ---- The window's own part of the scaffolding ---------------------------------
+
+bool created(HWND window, const void*) {
+  g_main.font = make_font(-12);
+  g_main.title_font = make_font(-16);
+  for (int i = 0; i < kControlCount; ++i) {
+    const ControlSpec& spec = kControls[i];
+    HWND c = g_state.controls[i];
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(spec.id == 标签_主标题 ? g_main.title_font : g_main.font),
+                 FALSE);
+    if (spec.style == kBoxStyle) SendMessageW(c, EM_SETLIMITTEXT, 0, 0);  // the system maximum
+    if (spec.style == kGroupStyle) {
+      g_main.group_procedure = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(c, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&group_procedure)));
+    }
+  }
+  g_window.store(window);
+  g_box_performance.store(control(编辑框_性能信息));
+  g_box_computer.store(control(编辑框_计算机信息));
+  set_box_operations(&kBoxOperations);
+  return true;
+}
+
+bool handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   switch (message) {
-    case WM_CREATE:
-      return create_controls(hwnd) ? 0 : -1;
     case WM_COMMAND:
       on_command(LOWORD(wparam), HIWORD(wparam));
-      return 0;
+      return true;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-      if (item->CtlID != 标签_主标题) break;
+      if (item->CtlID != 标签_主标题) return false;
       draw_title(*item);
-      return TRUE;
+      result = TRUE;
+      return true;
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-      return black_on(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_BTNFACE),
-                      GetSysColorBrush(COLOR_BTNFACE));
-    case WM_ACTIVATE:
-      // The focus goes straight back to the control that had it, never
-      // through the window itself.
-      if (LOWORD(wparam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(hwnd, focus)) g_main.saved_focus = focus;
-      } else if (HIWORD(wparam) == 0) {
-        restore_focus();
-      }
-      return 0;
-    case WM_SETFOCUS:
-      restore_focus();
-      return 0;
+      result = black_on(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_BTNFACE), GetSysColorBrush(COLOR_BTNFACE));
+      return true;
     case kEnableStartButton:
       enable_start_button(wparam != 0);
-      return 0;
+      return true;
     case kAppendToBox:
       append_now(static_cast<Box>(wparam), *reinterpret_cast<const std::wstring*>(lparam));
-      return 0;
-    case kDestroyRequest:
-      DestroyWindow(hwnd);
-      return 0;
+      return true;
     case WM_DESTROY:
       // From here on appends and the start button return at once: no other
       // thread may reach a control that is about to go. Workers of a run still
@@ -254,43 +235,20 @@ LRESULT main_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
       g_box_performance.store(nullptr);
       g_box_computer.store(nullptr);
       begin_shutdown();
-      return 0;
-    case WM_NCDESTROY: {
-      LRESULT result = DefWindowProcW(hwnd, message, wparam, lparam);
-      DeleteObject(g_main.font);
-      DeleteObject(g_main.title_font);
-      g_main = MainState{};
-      top_window_destroyed(Window::main);
-      return result;
-    }
+      return true;
     default:
-      break;
+      (void)hwnd;
+      return false;
   }
-  return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
-LRESULT CALLBACK main_procedure_guarded(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  return guard_fatal([&] { return main_procedure(hwnd, message, wparam, lparam); });
+void destroyed() {
+  DeleteObject(g_main.font);
+  DeleteObject(g_main.title_font);
+  g_main = MainState{};
 }
 
-}  // namespace
-
-HWND create_main_window() {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (!register_window_class(kMainWindowClass, main_procedure_guarded)) {
-    note_creation_failure("窗口类", GetLastError());
-    return nullptr;
-  }
-  const POINT at = centred_position(kWidth, kHeight);
-  // A caption without a system menu: no close box, no minimise or maximise box.
-  HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, to_wide(kTitle).c_str(),
-                              WS_OVERLAPPED | WS_CAPTION, at.x, at.y, kWidth,
-                              kHeight, nullptr, nullptr, instance, nullptr);
-  if (hwnd != nullptr) g_window.store(hwnd);
-  return hwnd;
-}
-
-bool main_window_key(const MSG& msg) {
+bool key(const MSG& msg) {
   HWND window = g_window.load();
   if (window == nullptr) return false;
   if (msg.wParam == VK_ESCAPE) {
@@ -308,35 +266,18 @@ bool main_window_key(const MSG& msg) {
   return handle_navigation_key(keys, msg);
 }
 
-void append_to_box(Box box, const Text& text) {
-  HWND window = g_window.load();
-  if (window == nullptr || box_handle(box) == nullptr) return;
-  const std::wstring wide = to_wide(text);
-  // One request, carried out by the main thread; from another thread the call
-  // waits until it has been. The steps of the append run there together, so
-  // no input (a mouse selecting text) comes between them.
-  SendMessageW(window, kAppendToBox, static_cast<WPARAM>(box), reinterpret_cast<LPARAM>(&wide));
+// The seam that makes the window impossible to create: a class that does not exist.
+const wchar_t* control_class(int index, const wchar_t* normal) {
+  return index == 0 && seams::fail_main_window() ? L"QuelmoNoSuchClass" : normal;
 }
 
-void set_box_text(Box box, const Text& text) {
-  HWND hwnd = box_handle(box);
-  if (hwnd == nullptr) return;
-  const std::wstring wide = to_wide(text);
-  SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-}
+// A caption without a system menu: no close box, no minimise or maximise box.
+const WindowDefinition kMainWindow = {
+    kMainWindowClass, kTitle,  WS_OVERLAPPED | WS_CAPTION, kWidth, kHeight, kControls,
+    kControlCount,    按钮_开始评估, 编辑框_计算机信息, &g_state, created, handle, destroyed, key, control_class};
 
-Text get_box_text(Box box) {
-  HWND hwnd = box_handle(box);
-  if (hwnd == nullptr) return {};
-  const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT got =
-      SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1), reinterpret_cast<LPARAM>(wide.data()));
-  return from_wide(wide.data(), static_cast<int>(got));
-}
+}  // namespace
 
-void set_start_button_enabled(bool enabled) {
-  HWND window = g_window.load();
-  if (window == nullptr) return;
-  SendMessageW(window, kEnableStartButton, enabled ? 1 : 0, 0);
-}
+const WindowDefinition& main_window() { return kMainWindow; }
+
+void set_main_window_handlers(const MainWindowHandlers& handlers) { g_handlers = handlers; }

@@ -10,38 +10,42 @@ fake_boxes::Snapshot state;
 std::vector<Text>& lines_of(Box box) {
   return box == Box::computer_info ? state.computer_lines : state.performance_lines;
 }
-}  // namespace
 
-void append_to_box(Box box, const Text& text) {
+void append(Box box, const Text& text) {
   std::lock_guard<std::mutex> hold(guard);
   lines_of(box).push_back(text);
 }
 
-void set_box_text(Box box, const Text& text) {
+void set_text(Box box, const Text& text) {
   std::lock_guard<std::mutex> hold(guard);
   ++state.set_calls;
   lines_of(box).clear();
   if (!text.empty()) lines_of(box).push_back(text);
 }
 
-Text get_box_text(Box box) {
+Text get_text(Box box) {
   std::lock_guard<std::mutex> hold(guard);
   Text all;
   for (const Text& line : lines_of(box)) all += line;
   return all;
 }
 
-void set_start_button_enabled(bool enabled) {
+void set_start_enabled(bool enabled) {
   std::lock_guard<std::mutex> hold(guard);
   state.button_changes.push_back(enabled);
   if (enabled) state.lines_before_last_enable = static_cast<int>(state.performance_lines.size());
 }
+
+const BoxOperations kRecording = {append, set_text, get_text, set_start_enabled};
+
+}  // namespace
 
 namespace fake_boxes {
 
 void clear() {
   std::lock_guard<std::mutex> hold(guard);
   state = Snapshot();
+  set_box_operations(&kRecording);
 }
 
 Snapshot snapshot() {

@@ -1,5 +1,6 @@
 // A recording stand-in for the main window's boxes and start button, for the
-// evaluation's tests. Thread-safe: workers append from their own threads.
+// evaluation's tests: clear() puts it in the window's place. Thread-safe:
+// workers append from their own threads.
 #pragma once
 
 #include <thread>  // steady_clock and durations; <chrono> itself does not build with the GBK charset
@@ -18,7 +19,7 @@ struct Snapshot {
   int lines_before_last_enable = -1;    // performance lines when the button was last enabled
 };
 
-void clear();
+void clear();  // empties the record and puts the recorder in place
 Snapshot snapshot();
 
 // Polls until `done` holds for the recorded state or the deadline passes;

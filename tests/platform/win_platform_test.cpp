@@ -9,8 +9,8 @@
 #include <cstring>
 #include <thread>
 
-#include "app/seams.h"
 #include "harness.h"
+#include "platform/seams.h"
 #include "platform/win/fatal.h"
 #include "platform/win/kernel32_table.h"
 #include "platform/win/wide.h"
@@ -23,10 +23,10 @@ constexpr char kOutOfMemoryFlag[] = "--run-out-of-memory=";
 const char* const kEntries[] = {"QueryPerformanceFrequency", "QueryPerformanceCounter",
                                 "IsWow64Process", "GetLogicalDrives", "GetDriveTypeA"};
 
-// The child: calls one entry (with QUELMO_SEAM_MISSING_K32 set by the parent)
-// and reports 0 if the call came back, which a missing entry must not.
+// The child: calls one entry, which the seam makes missing, and reports 0 if
+// the call came back, which a missing entry must not.
 int call_entry(const char* name) {
-  seams::install();
+  seams::set_missing_kernel32_function(name);
   LARGE_INTEGER value = {};
   BOOL wow64 = FALSE;
   if (std::strcmp(name, "QueryPerformanceFrequency") == 0) k32::QueryPerformanceFrequency(&value);
@@ -80,8 +80,7 @@ class MissingEntryTest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(MissingEntryTest, ShowsLibraryAndFunctionThenEndsWithMinusOne) {
   const std::string name = GetParam();
-  auto child = e2e::start_executable(own_path(), e2e::wide(kChildFlag + name),
-                                     {{"QUELMO_SEAM_MISSING_K32", name}});
+  auto child = e2e::start_executable(own_path(), e2e::wide(kChildFlag + name));
   ASSERT_NE(child, nullptr);
   auto box = e2e::wait_message_box(*child);
   ASSERT_TRUE(box.has_value()) << "no message from the child";
@@ -142,10 +141,13 @@ TEST(MessageBox, MapsThePressedButton) {
     int button;
     int expected;
   };
-  const Case cases[] = {{MB_OK, IDOK, 0},          {MB_OKCANCEL, IDCANCEL, 1},
-                        {MB_ABORTRETRYIGNORE, IDABORT, 2}, {MB_ABORTRETRYIGNORE, IDRETRY, 3},
-                        {MB_ABORTRETRYIGNORE, IDIGNORE, 4}, {MB_YESNO | MB_ICONQUESTION, IDYES, 5},
-                        {MB_YESNO | MB_ICONQUESTION, IDNO, 6}};
+  const Case cases[] = {{MB_OK, IDOK, IDOK},
+                        {MB_OKCANCEL, IDCANCEL, IDCANCEL},
+                        {MB_ABORTRETRYIGNORE, IDABORT, IDABORT},
+                        {MB_ABORTRETRYIGNORE, IDRETRY, IDRETRY},
+                        {MB_ABORTRETRYIGNORE, IDIGNORE, IDIGNORE},
+                        {MB_YESNO | MB_ICONQUESTION, IDYES, IDYES},
+                        {MB_YESNO | MB_ICONQUESTION, IDNO, IDNO}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button);
     std::atomic<bool> answered{false};

@@ -12,19 +12,27 @@
 
 #include "sysinfo/script_host.h"
 #include "sysinfo/sysinfo_win.h"
-#include "tests_sysinfo_seams.h"
+#include "platform/seams.h"
 
 namespace {
+
+// The script functions the bridge evaluated, in order (through the seam).
+std::vector<Text> g_evaluations;
+void record_evaluation(const Text& function_name) { g_evaluations.push_back(function_name); }
 
 class WithOle : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
   static void TearDownTestSuite() { OleUninitialize(); }
   void SetUp() override {
-    sysinfo_test::script_class = nullptr;
-    sysinfo_test::evaluations.clear();
+    seams::set_script_class("");
+    g_evaluations.clear();
+    seams::set_script_observer(record_evaluation);
   }
-  void TearDown() override { sysinfo_test::script_class = nullptr; }
+  void TearDown() override {
+    seams::set_script_class("");
+    seams::set_script_observer(nullptr);
+  }
 };
 
 struct Evaluated {
@@ -38,9 +46,9 @@ struct Evaluated {
 Evaluated evaluate(const Text& body) {
   ScriptHost host;
   ScriptValue value = evaluate_script_function(host, "Function f()\r\n" + body + "\r\nEnd Function", "f");
-  Evaluated result{value.vt, script_value_to_number(value), script_value_to_text(value)};
+  Evaluated result{value.type(), script_value_to_number(value), script_value_to_text(value)};
   script_value_clear(value);
-  EXPECT_EQ(value.vt, VT_EMPTY);
+  EXPECT_EQ(value.type(), VT_EMPTY);
   script_host_clear(host);
   EXPECT_EQ(host.object, nullptr);
   return result;
@@ -93,19 +101,30 @@ TEST_F(ScriptBridge, SyntaxErrorGivesEmpty) {
 }
 
 TEST_F(ScriptBridge, UnregisteredClassGivesEmptyAndEveryStepFails) {
-  sysinfo_test::script_class = "NoSuch.Class";
+  seams::set_script_class("NoSuch.Class");
   Evaluated e = evaluate("f = 7");
   EXPECT_EQ(e.type, VT_EMPTY);
   EXPECT_EQ(e.text, "");
-  EXPECT_EQ(sysinfo_test::evaluations, std::vector<Text>{"f"});
+  EXPECT_EQ(g_evaluations, std::vector<Text>{"f"});
 
   ScriptHost host;
   EXPECT_FALSE(script_host_create(host, "NoSuch.Class"));
   EXPECT_EQ(host.object, nullptr);
   EXPECT_FALSE(script_host_set_property(host, "Language", "VBScript"));
   ScriptValue value = script_host_call(host, "Run", {"f"});
-  EXPECT_EQ(value.vt, VT_EMPTY);
+  EXPECT_EQ(value.type(), VT_EMPTY);
   script_value_clear(value);
+}
+
+// Evaluate and convert in one call, the way the collectors and the copy use it.
+TEST_F(ScriptBridge, EvaluateAndConvertInOneCall) {
+  const Text script = "Function f()\r\nf = \"机\" & 2\r\nEnd Function\r\nFunction g()\r\ng = 7\r\nEnd Function";
+  EXPECT_EQ(evaluate_script_text(script, "f"), "机2");
+  EXPECT_EQ(evaluate_script_number(script, "g"), 7);
+  EXPECT_EQ(evaluate_script_number(script, "NoSuchFunction"), 0);
+  seams::set_script_class("NoSuch.Class");
+  EXPECT_EQ(evaluate_script_text(script, "f"), "");
+  EXPECT_EQ(g_evaluations, (std::vector<Text>{"f", "g", "NoSuchFunction", "f"}));
 }
 
 TEST_F(ScriptBridge, AFailedCreationKeepsTheObjectHeld) {
@@ -116,7 +135,7 @@ TEST_F(ScriptBridge, AFailedCreationKeepsTheObjectHeld) {
   EXPECT_EQ(host.object, held);
   EXPECT_FALSE(script_host_set_property(host, "NoSuchProperty", "x"));
   ScriptValue value = script_host_call(host, "NoSuchMethod", {});
-  EXPECT_EQ(value.vt, VT_EMPTY);
+  EXPECT_EQ(value.type(), VT_EMPTY);
   script_host_clear(host);
   script_host_clear(host);  // twice is harmless
   EXPECT_EQ(host.object, nullptr);
@@ -137,7 +156,7 @@ TEST_F(ScriptBridge, ClassByClsidInBraces) {
 TEST_F(ScriptBridge, EachEvaluationIsNotedOnce) {
   evaluate("f = 1");
   evaluate("f = 2");
-  EXPECT_EQ(sysinfo_test::evaluations, (std::vector<Text>{"f", "f"}));
+  EXPECT_EQ(g_evaluations, (std::vector<Text>{"f", "f"}));
 }
 
 // Kernel handles of this process. Wine reports no handle count, so every

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "platform/platform.h"
 #include "ui/boxes.h"
 #include "ui/control_ids.h"
+#include "ui/main_window.h"
 #include "ui/window.h"
 
 using namespace ui_ids;
@@ -52,11 +54,27 @@ HWND find_descendant(HWND window, int id) {
   return search.found;
 }
 
+// This thread's MainWindow, or nullptr when it has none.
+HWND open_main_window() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        wchar_t name[64] = {};
+        GetClassNameW(hwnd, name, 64);
+        if (std::wstring(name) != kMainWindowClass) return TRUE;
+        *reinterpret_cast<HWND*>(param) = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 class BoxesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(load_window(Window::main));
-    window = window_handle(Window::main);
+    ASSERT_TRUE(load_window(main_window()));
+    window = open_main_window();
     ASSERT_NE(window, nullptr);
     performance = find_descendant(window, 编辑框_性能信息);
     computer = find_descendant(window, 编辑框_计算机信息);
@@ -64,7 +82,7 @@ class BoxesTest : public ::testing::Test {
     ASSERT_NE(computer, nullptr);
   }
   void TearDown() override {
-    if (HWND open = window_handle(Window::main)) DestroyWindow(open);
+    if (HWND open = open_main_window()) DestroyWindow(open);
     platform_test::reset_shutdown();
   }
 
@@ -181,7 +199,7 @@ TEST_F(BoxesTest, StartButtonCanBeSwitchedFromAWorker) {
 // while nobody runs a message loop.
 TEST_F(BoxesTest, OperationsAfterTheWindowIsGoneReturnAtOnce) {
   DestroyWindow(window);
-  EXPECT_EQ(window_handle(Window::main), nullptr);
+  EXPECT_EQ(open_main_window(), nullptr);
   std::atomic<bool> done{false};
   std::thread worker([&] {
     append_to_box(Box::performance_info, "late line\r\n");
@@ -197,11 +215,11 @@ TEST_F(BoxesTest, OperationsAfterTheWindowIsGoneReturnAtOnce) {
 
 // destroy_window only asks: the window goes when the loop takes the request.
 TEST_F(BoxesTest, DestroyWindowIsARequestTakenByTheLoop) {
-  destroy_window(Window::main);
+  destroy_window(main_window());
   EXPECT_TRUE(IsWindow(window));
   EXPECT_TRUE(pump_until([&] { return !IsWindow(window); }));
-  EXPECT_EQ(window_handle(Window::main), nullptr);
-  destroy_window(Window::main);  // nothing left to destroy: does nothing
+  EXPECT_EQ(open_main_window(), nullptr);
+  destroy_window(main_window());  // nothing left to destroy: does nothing
 }
 
 }  // namespace

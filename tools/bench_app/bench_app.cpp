@@ -23,6 +23,7 @@
 #include "common/program_control.h"
 #include "ui/boxes.h"
 #include "ui/control_ids.h"
+#include "ui/main_window.h"
 #include "ui/window.h"
 
 namespace {
@@ -94,7 +95,7 @@ double pump_while(const std::function<double()>& work) {
 }
 
 void append_figures() {
-  if (!load_window(Window::main)) {
+  if (!load_window(main_window())) {
     std::fprintf(stderr, "bench_app: cannot create the main window\n");
     return;
   }
@@ -115,7 +116,7 @@ void append_figures() {
     std::snprintf(label, sizeof label, "append_to_box, box of %d lines (us)", held);
     std::printf("%-44s %10.1f %10.1f %10.1f\n", label, each.front(), each[each.size() / 2], each.back());
   }
-  destroy_window(Window::main);
+  destroy_window(main_window());
 }
 
 // ---- 3. private memory ----------------------------------------------------

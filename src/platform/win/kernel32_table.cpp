@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "app/seams.h"
+#include "platform/seams.h"
 #include "platform/win/wide.h"
 
 namespace {
@@ -33,8 +33,7 @@ FARPROC bind(Entry entry) {
   FARPROC address = g_bound[entry].load(std::memory_order_acquire);
   if (address != nullptr) return address;
   const char* name = kNames[entry];
-  const char* missing = seams::missing_kernel32_function();
-  if (missing == nullptr || std::strcmp(missing, name) != 0) {
+  if (seams::missing_kernel32_function() != name) {
     if (HMODULE module = LoadLibraryW(L"kernel32.dll")) address = GetProcAddress(module, name);
   }
   if (address == nullptr) {

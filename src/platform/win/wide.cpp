@@ -57,10 +57,7 @@ int message_box(const Text& text, const Text& caption, unsigned style) {
     SetForegroundWindow(active_before);
     SetActiveWindow(active_before);
   }
-  // IDOK (1) .. IDNO (7) become 0 .. 6. Anything else (the box could not be
-  // shown, or a button this program never asks for) reads as -1.
-  if (pressed >= IDOK && pressed <= IDNO) return pressed - IDOK;
-  return -1;
+  return pressed;
 }
 
 namespace {

@@ -13,8 +13,9 @@ Text from_wide(const wchar_t* text, int length);
 // Text, through UTF-16; a character 936 lacks becomes "?".
 Text from_code_page(const std::string& bytes, unsigned code_page);
 
-// A task-modal message box without owner. Returns the pressed button as
-// 0 OK, 1 Cancel, 2 Abort, 3 Retry, 4 Ignore, 5 Yes, 6 No.
+// A task-modal message box without owner, with the MB_* `style` (buttons and
+// icon). Returns the pressed button's ID* (IDOK, IDYES, ...), or 0 when the
+// box could not be shown.
 int message_box(const Text& text, const Text& caption, unsigned style);
 
 // Fatal stop: shows `message`, then ends the process at once with exit code -1,

@@ -1,5 +1,28 @@
 #include "sysinfo/cpu_info.h"
 
+CPUInfo* cpu_info = nullptr;
+
+void create_cpu_info() {
+  if (cpu_info == nullptr) cpu_info = new CPUInfo();
+}
+
+namespace {
+// Frees a text's storage; an empty text holds none and is left alone.
+void free_text(Text& text) {
+  if (!text.empty()) Text().swap(text);
+}
+}  // namespace
+
+void release_cpu_info() {
+  if (cpu_info == nullptr) return;
+  free_text(cpu_info->manufacturer);
+  free_text(cpu_info->processor_name);
+  free_text(cpu_info->family_model_stepping);
+  free_text(cpu_info->serial_text);
+  delete cpu_info;
+  cpu_info = nullptr;
+}
+
 Text manufacturer_for_vendor(const Text& vendor) {
   struct Row {
     const char* vendor;
