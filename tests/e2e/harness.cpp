@@ -407,15 +407,16 @@ bool clear_clipboard() {
   return emptied;
 }
 
+namespace {
+BOOL CALLBACK collect_child(HWND child, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+  return TRUE;
+}
+}  // namespace
+
 std::vector<HWND> descendants(HWND window) {
   std::vector<HWND> found;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(window, collect_child, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

@@ -54,19 +54,18 @@ HWND find_descendant(HWND window, int id) {
   return search.found;
 }
 
+BOOL CALLBACK find_main_window(HWND hwnd, LPARAM param) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  if (std::wstring(name) != kMainWindowClass) return TRUE;
+  *reinterpret_cast<HWND*>(param) = hwnd;
+  return FALSE;
+}
+
 // This thread's MainWindow, or nullptr when it has none.
 HWND open_main_window() {
   HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        wchar_t name[64] = {};
-        GetClassNameW(hwnd, name, 64);
-        if (std::wstring(name) != kMainWindowClass) return TRUE;
-        *reinterpret_cast<HWND*>(param) = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumThreadWindows(GetCurrentThreadId(), find_main_window, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
