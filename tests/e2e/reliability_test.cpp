@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "harness.h"
+#include "process_figures.h"
 #include "run_session.h"
 #include "ui/control_ids.h"
 
@@ -20,33 +21,6 @@ namespace {
 // Sizes that make a run last a few seconds here, so that what a test does
 // right after the start happens while the stages are running.
 const char kSizes[] = "4000,4000,2000,8000";
-
-// Handles open in `process`. Windows counts them for us; Wine reports 0, so
-// there every possible handle value is tried by asking for a copy of it.
-size_t handle_count(HANDLE process) {
-  DWORD counted = 0;
-  if (GetProcessHandleCount(process, &counted) && counted > 0) return counted;
-  size_t found = 0;
-  for (uintptr_t value = 4; value < 0x10000; value += 4) {
-    HANDLE copy = nullptr;
-    if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
-                        DUPLICATE_SAME_ACCESS)) {
-      CloseHandle(copy);
-      ++found;
-    }
-  }
-  return found;
-}
-
-// Private bytes (the commit charge; Wine fills in only PagefileUsage).
-double private_mib(HANDLE process) {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
-    return -1;
-  const SIZE_T bytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-  return static_cast<double>(bytes) / (1024.0 * 1024.0);
-}
 
 void open_and_close_about(const Session& s) {
   click(find_control(s.main, 按钮_关于));
@@ -80,15 +54,15 @@ TEST(Reliability, FiveRunsWithAboutAndCopyDuringEachLeakNothing) {
     ASSERT_TRUE(wait_until([&] { return IsWindowEnabled(s.start) != FALSE; }));
     expect_sixteen_lines(performance_lines(s), "4000", "4000", "2000", "8000");
     expect_computer_lines(s);
-    std::printf("after run %d: %zu handles, %.1f MiB private\n", run, handle_count(s.program->process()),
-                private_mib(s.program->process()));
+    std::printf("after run %d: %zu handles, %.1f MiB private\n", run, support::handle_count(s.program->process()),
+                support::private_mib(s.program->process()));
     if (run == 1) {
-      handles_after_first = handle_count(s.program->process());
-      memory_after_first = private_mib(s.program->process());
+      handles_after_first = support::handle_count(s.program->process());
+      memory_after_first = support::private_mib(s.program->process());
     }
   }
-  const size_t handles_after_fifth = handle_count(s.program->process());
-  const double memory_after_fifth = private_mib(s.program->process());
+  const size_t handles_after_fifth = support::handle_count(s.program->process());
+  const double memory_after_fifth = support::private_mib(s.program->process());
   std::printf("handles after run 1: %zu, after run 5: %zu; private MiB: %.1f, %.1f\n", handles_after_first,
               handles_after_fifth, memory_after_first, memory_after_fifth);
   EXPECT_GT(handles_after_first, 0u);

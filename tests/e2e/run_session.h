@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "run_lines.h"
 
 namespace e2e {
 
@@ -35,12 +36,10 @@ std::vector<Text> lines_of(const Text& text);
 std::vector<Text> performance_lines(const Session& s);
 bool has_score(const Session& s);
 
-// label, a figure with at most `decimals` decimals, " 秒\r\n".
-::testing::AssertionResult figure_line(const Text& line, const Text& label, int decimals);
-::testing::AssertionResult score_line(const Text& line);
-// The sixteen lines of a run with these sizes (as the launch lines show them).
-void expect_sixteen_lines(const std::vector<Text>& lines, const char* a, const char* m, const char* l,
-                          const char* s);
+// The line shapes of a run (figure_line, score_line_shape, expect_sixteen_lines).
+using support::expect_sixteen_lines;
+using support::figure_line;
+using support::score_line_shape;
 // Twelve lines of label, tab, value and unit.
 void expect_computer_lines(const Session& s);
 

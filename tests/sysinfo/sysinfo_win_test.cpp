@@ -13,6 +13,7 @@
 #include "sysinfo/script_host.h"
 #include "sysinfo/sysinfo_win.h"
 #include "platform/seams.h"
+#include "process_figures.h"
 
 namespace {
 
@@ -159,20 +160,8 @@ TEST_F(ScriptBridge, EachEvaluationIsNotedOnce) {
   EXPECT_EQ(g_evaluations, (std::vector<Text>{"f", "f"}));
 }
 
-// Kernel handles of this process. Wine reports no handle count, so every
-// possible handle value is tried by asking for a copy of it.
-size_t open_handles() {
-  size_t found = 0;
-  for (uintptr_t value = 4; value < 0x10000; value += 4) {
-    HANDLE copy = nullptr;
-    if (DuplicateHandle(GetCurrentProcess(), reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0,
-                        FALSE, DUPLICATE_SAME_ACCESS)) {
-      CloseHandle(copy);
-      ++found;
-    }
-  }
-  return found;
-}
+// Kernel handles of this process.
+size_t open_handles() { return support::handle_count(GetCurrentProcess()); }
 
 // Everything an evaluation creates is released with the value and the host:
 // many evaluations leave no handle behind. (A script that connects to WMI does

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "common/program_control.h"
+#include "process_figures.h"
 #include "ui/boxes.h"
 #include "ui/control_ids.h"
 #include "ui/main_window.h"
@@ -121,17 +122,6 @@ void append_figures() {
 
 // ---- 3. private memory ----------------------------------------------------
 
-double private_mib(HANDLE process) {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
-    return -1;
-  // The commit charge: what Windows calls private bytes (PrivateUsage equals
-  // PagefileUsage there; Wine fills in only the latter).
-  const SIZE_T bytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-  return static_cast<double>(bytes) / (1024.0 * 1024.0);
-}
-
 void memory_figures(const wchar_t* program) {
   PROCESS_INFORMATION process;
   if (!tool::start_program(program, process)) return;
@@ -141,7 +131,7 @@ void memory_figures(const wchar_t* program) {
     return;
   }
   Sleep(1000);
-  const double idle = private_mib(process.hProcess);
+  const double idle = support::private_mib(process.hProcess);
 
   HWND performance = tool::control(main, ui_ids::编辑框_性能信息);
   const std::wstring launched = L"\x5F00\x59CB\x6D4B\x8BD5";      // 开始测试 (the launch line)
@@ -152,7 +142,7 @@ void memory_figures(const wchar_t* program) {
     while (GetTickCount() - start < 30u * 60u * 1000u) {
       const std::wstring text = tool::text_of(performance);
       if (text.find(addition_done) != std::wstring::npos) break;
-      if (text.find(launched) != std::wstring::npos) peak = std::max(peak, private_mib(process.hProcess));
+      if (text.find(launched) != std::wstring::npos) peak = std::max(peak, support::private_mib(process.hProcess));
       Sleep(20);
     }
   }
