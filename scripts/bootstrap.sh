@@ -22,7 +22,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick
   fonts-wqy-microhei locales
-  file
+  file clang-format
 )
 
 missing=()

@@ -78,6 +78,7 @@ run_check() {
 }
 
 run_check layers bash tools/check-layers.sh
+run_check format bash tools/check-format.sh
 
 run_suite native native -j "$jobs"
 run_suite native-asan native-asan -j "$jobs"
