@@ -326,6 +326,8 @@ struct StageSpans {
   const char* score;
 };
 
+void PrintTo(const StageSpans& p, std::ostream* out) { *out << p.name; }
+
 class EvaluationSpans : public Evaluation, public ::testing::WithParamInterface<StageSpans> {
  protected:
   void TearDown() override {
