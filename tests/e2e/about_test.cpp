@@ -1,6 +1,10 @@
-// The About window: what it shows, that there is only ever one, the three ways
-// to close it, the blog button, and the life of the process around it.
+// The About window: what it shows and in which fonts, that there is only ever
+// one, the three ways to close it, the blog button, and the life of the
+// process around it.
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
 
 #include "harness.h"
 #include "ui/about_window.h"
@@ -29,6 +33,18 @@ const ControlCase kControls[] = {
     {关于_内容, 16, 47, 344, 57, "版权所有 (C) 2011-2026 Quelmo Corporation"},
     {确定, 266, 160, 88, 26, "确定"},
     {关于窗口主标签, 0, 4, 376, 40, "Quelmo计算机性能评估工具 1.0"},
+};
+
+// The four controls other than the title label use the stock default GUI
+// font; the title label a font of its own: character height 20, normal
+// weight, no face named.
+struct FontCase {
+  int id;
+  bool stock_gui_font;
+};
+
+const FontCase kFonts[] = {
+    {Email, true}, {打开博客, true}, {关于_内容, true}, {确定, true}, {关于窗口主标签, false},
 };
 
 class AboutTest : public ::testing::Test {
@@ -85,6 +101,24 @@ TEST_F(AboutTest, ShowsTheComposedTextsCentred) {
   EXPECT_EQ(GetWindow(about, GW_OWNER), nullptr);
   for (int id : {打开博客, 确定}) {
     EXPECT_EQ(e2e::style_of(e2e::find_control(about, id)) & BS_TYPEMASK, BS_PUSHBUTTON);
+  }
+}
+
+TEST_F(AboutTest, ControlsUseTheirFonts) {
+  HWND about = open_about();
+  ASSERT_NE(about, nullptr);
+  for (const FontCase& c : kFonts) {
+    SCOPED_TRACE("control " + std::to_string(c.id));
+    HWND control = e2e::find_control(about, c.id);
+    ASSERT_NE(control, nullptr);
+    const std::optional<e2e::ControlFont> font = e2e::control_font(*program, control);
+    ASSERT_TRUE(font.has_value());
+    ASSERT_TRUE(font->has_font) << "the control draws with the system font";
+    EXPECT_EQ(font->is_default_gui_font, c.stock_gui_font);
+    if (c.stock_gui_font) continue;
+    EXPECT_EQ(std::wstring(font->font.lfFaceName), L"") << "no face: the system picks it";
+    EXPECT_EQ(font->font.lfHeight, -20);
+    EXPECT_EQ(font->font.lfWeight, FW_NORMAL);
   }
 }
 

@@ -115,6 +115,17 @@ LONG style_of(HWND hwnd);
 LONG ex_style_of(HWND hwnd);
 std::wstring class_of(HWND hwnd);
 
+// The font a control of the program draws its text with (what WM_GETFONT gives
+// inside the program), read there by the font probe library (font_probe.h).
+// nullopt, and a test failure, when it cannot be read.
+struct ControlFont {
+  bool has_font = false;             // false: the control uses the system font
+  bool is_default_gui_font = false;  // it is the stock DEFAULT_GUI_FONT
+  LOGFONTW font = {};                // as GetObjectW describes it
+};
+std::optional<ControlFont> control_font(const Program& program, HWND control,
+                                        int timeout_ms = kTimeoutMs);
+
 // Posts BM_CLICK to a button.
 void click(HWND button);
 // The control that has the keyboard focus in the program's main thread
