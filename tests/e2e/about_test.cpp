@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "harness.h"
 #include "ui/about_window.h"
@@ -136,6 +137,60 @@ TEST_F(AboutTest, SecondClickRestoresTheOpenWindowInsteadOfAnotherOne) {
   EXPECT_EQ(about_count(), 1u);
   EXPECT_TRUE(IsWindowVisible(about));
   EXPECT_EQ(e2e::window_text(about), "marker");
+}
+
+// 确定 and then 按钮_关于 clicked before the program has carried out the close
+// (both clicks queued together): the About button finds the window about to
+// go, destroys it at once and opens a new one, composed and centred; the
+// close that was asked for finds nothing left to do.
+TEST_F(AboutTest, OkThenAboutBeforeTheCloseIsCarriedOutLeavesOneFreshWindow) {
+  const std::wstring log = e2e::fresh_temp_path("shell-open");
+  program.reset();
+  start({{"QUELMO_SEAM_SHELL_LOG", e2e::narrow(log)}});
+  HWND old = open_about();
+  ASSERT_NE(old, nullptr);
+  // Marked and moved, so that the window still open afterwards shows whether
+  // it was composed and placed afresh.
+  SetWindowTextW(old, L"marker");
+  SetWindowPos(old, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  ASSERT_TRUE(e2e::wait_until([&] { return e2e::window_rect(old).left == 5 && e2e::window_rect(old).top == 5; }));
+
+  HWND ok = e2e::find_control(old, 确定);
+  HWND about_button = e2e::find_control(main, 按钮_关于);
+  ASSERT_TRUE(e2e::while_main_thread_held(*program, [&] {
+    e2e::click(ok);
+    e2e::click(about_button);
+  }));
+
+  HWND fresh = nullptr;
+  const bool one_fresh = e2e::wait_until([&] {
+    const std::vector<HWND> open = e2e::top_windows(*program, kAboutWindowClass);
+    if (open.size() != 1 || IsWindow(old)) return false;
+    fresh = open.front();
+    return e2e::window_text(fresh) == kCaption;
+  });
+  ASSERT_TRUE(one_fresh) << about_count() << " About window(s) open; the clicked one "
+                         << (IsWindow(old) ? "is still there" : "is gone");
+  expect_about_as_composed(fresh);
+
+  // A blog click is taken after everything the two clicks queued, so by the
+  // time its line is written nothing more of theirs is pending.
+  const Text line = Text(about_contact::kBlogAddress) + "\r\n";
+  e2e::click(e2e::find_control(fresh, 打开博客));
+  ASSERT_TRUE(e2e::wait_until([&] { return e2e::read_file(log) == line; }));
+  EXPECT_EQ(about_count(), 1u);
+  EXPECT_TRUE(IsWindow(fresh));
+  EXPECT_TRUE(IsWindow(main));
+  EXPECT_TRUE(program->running());
+
+  // The program holds the new window as its About window: another click of the
+  // About button brings it back instead of opening a second one.
+  e2e::click(about_button);
+  e2e::click(e2e::find_control(fresh, 打开博客));
+  ASSERT_TRUE(e2e::wait_until([&] { return e2e::read_file(log) == line + line; }));
+  EXPECT_EQ(about_count(), 1u);
+  EXPECT_EQ(e2e::window_text(fresh), kCaption);
+  DeleteFileW(log.c_str());
 }
 
 enum class CloseBy { ok_button, esc_key, close_box };

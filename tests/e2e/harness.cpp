@@ -346,6 +346,23 @@ std::optional<ControlFont> control_font(const Program& program, HWND control, in
 
 void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
+bool while_main_thread_held(const Program& program, const std::function<void()>& post) {
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, program.main_thread_id());
+  if (thread == nullptr) return false;
+  const bool held = SuspendThread(thread) != static_cast<DWORD>(-1);
+  if (held) {
+    // A suspension takes effect a little later; reading the thread's context
+    // waits until it has.
+    CONTEXT context = {};
+    context.ContextFlags = CONTEXT_CONTROL;
+    GetThreadContext(thread, &context);
+    post();
+    ResumeThread(thread);
+  }
+  CloseHandle(thread);
+  return held;
+}
+
 HWND focused_control(const Program& program) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof(info);

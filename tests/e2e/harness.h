@@ -128,6 +128,11 @@ std::optional<ControlFont> control_font(const Program& program, HWND control,
 
 // Posts BM_CLICK to a button.
 void click(HWND button);
+// Holds the program's main thread (suspended, and stopped for certain) while
+// `post` runs, then lets it go: whatever `post` queues is all waiting when the
+// thread takes its next message, as when the user acts twice in a row while
+// the program is busy. False (and nothing posted) when it cannot be held.
+bool while_main_thread_held(const Program& program, const std::function<void()>& post);
 // The control that has the keyboard focus in the program's main thread
 // (nullptr if none).
 HWND focused_control(const Program& program);
