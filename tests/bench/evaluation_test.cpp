@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <initializer_list>
+#include <utility>
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -259,6 +262,140 @@ INSTANTIATE_TEST_SUITE_P(
                       WorkerTimes{"each1500", 5000, 1500, 96000.0f, "1.5"},
                       WorkerTimes{"wrapPastSignedMax", 0x7FFFFE0Cu, 1000, 64000.0f, "1"},
                       WorkerTimes{"wrapPastZero", 0xFFFFFE0Cu, 1000, 64000.0f, "1"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- which ticks each stage's time spans ---------------------------------------
+// A clock that moves only while a performance line is being written: line n
+// costs line_cost[n] ms, added while the line is appended; reading the clock
+// costs nothing. A tick read just before a line and one read just after it
+// differ by exactly that line's cost, so each total line, each stage's share of
+// the score and the sort time show which lines fell inside their span.
+constexpr int kRunLines = 16;
+std::atomic<uint32_t> line_clock{0};
+std::array<int32_t, kRunLines> line_cost{};
+// `score` of the evaluation as each performance line began to be written.
+std::array<float, kRunLines> score_at_line{};
+
+int32_t line_clock_ticks() { return static_cast<int32_t>(line_clock.load()); }
+
+void use_line_clock(const std::array<int32_t, kRunLines>& costs) {
+  line_cost = costs;
+  score_at_line.fill(-1.0f);
+  line_clock = 100000;
+  fake_boxes::set_append_observer([](Box box, size_t index, const Text&) {
+    if (box != Box::performance_info || index >= kRunLines) return;
+    // Appends of a run come from the finisher holding the evaluation lock, so
+    // reading score here is ordered with its writes.
+    score_at_line[index] = evaluation_state.score;
+    line_clock += static_cast<uint32_t>(line_cost[index]);
+  });
+  platform_test::set_tick_source(line_clock_ticks);
+}
+
+// The lines of a run, by index.
+enum RunLine {
+  addition_launch, addition_average, addition_total, addition_end,
+  multiplication_launch, multiplication_average, multiplication_total, multiplication_end,
+  logarithm_launch, logarithm_average, logarithm_total, logarithm_end,
+  sort_start, sort_time, sort_end, score_written,
+};
+
+std::array<int32_t, kRunLines> costs_of(std::initializer_list<std::pair<RunLine, int32_t>> lines) {
+  std::array<int32_t, kRunLines> costs{};
+  for (const auto& [line, ms] : lines) costs[line] = ms;
+  return costs;
+}
+
+// Line n costs 40 * 2^n ms: every span is a distinct sum, and every sum of
+// whole lines divided by 4 is whole milliseconds, so the score has no tie to
+// round.
+std::array<int32_t, kRunLines> powers_of_two() {
+  std::array<int32_t, kRunLines> costs{};
+  for (int n = 0; n < kRunLines; ++n) costs[n] = 40 << n;
+  return costs;
+}
+
+struct StageSpans {
+  const char* name;
+  std::array<int32_t, kRunLines> cost;
+  // The figures of the addition, multiplication, logarithm and sort total lines.
+  const char* totals[4];
+  // What the addition, multiplication and logarithm stages add to score (ms),
+  // and sort_ms.
+  int32_t shares[4];
+  const char* score;
+};
+
+void PrintTo(const StageSpans& p, std::ostream* out) { *out << p.name; }
+
+class EvaluationSpans : public Evaluation, public ::testing::WithParamInterface<StageSpans> {
+ protected:
+  void TearDown() override {
+    fake_boxes::set_append_observer(nullptr);
+    Evaluation::TearDown();
+  }
+};
+
+// A stage's time runs from just before its launch line to a tick its finisher
+// reads after the total line (for the logarithm stage: after the end line); the
+// total line shows the time up to the tick just before it, so neither the total
+// line nor the end line counts in it. The sort's time covers neither its start
+// line nor its time line.
+TEST_P(EvaluationSpans, TotalLinesAndScoreCoverTheirOwnLines) {
+  const StageSpans& p = GetParam();
+  use_line_clock(p.cost);
+  const fake_boxes::Snapshot s = run_once();
+  ASSERT_EQ(s.performance_lines.size(), 16u);
+  const std::vector<Text>& lines = s.performance_lines;
+  EXPECT_EQ(lines[addition_total], "加法总耗时：" + Text(p.totals[0]) + " 秒\r\n");
+  EXPECT_EQ(lines[multiplication_total], "乘法总耗时：" + Text(p.totals[1]) + " 秒\r\n");
+  EXPECT_EQ(lines[logarithm_total], "对数运算总耗时：" + Text(p.totals[2]) + " 秒\r\n");
+  EXPECT_EQ(lines[sort_time], "排序运算总耗时：" + Text(p.totals[3]) + " 秒\r\n");
+
+  // score holds the running sum until the sort stage: after each stage's share
+  // has been added, the next line shows it.
+  EXPECT_EQ(score_at_line[addition_launch], 0.0f);
+  EXPECT_EQ(score_at_line[addition_total], 0.0f) << "the share is added after the total line";
+  EXPECT_EQ(score_at_line[addition_end], static_cast<float>(p.shares[0]));
+  EXPECT_EQ(score_at_line[multiplication_total], static_cast<float>(p.shares[0]));
+  EXPECT_EQ(score_at_line[multiplication_end], static_cast<float>(p.shares[0] + p.shares[1]));
+  EXPECT_EQ(score_at_line[logarithm_end], static_cast<float>(p.shares[0] + p.shares[1]))
+      << "the logarithm's share is added after its end line";
+  EXPECT_EQ(score_at_line[sort_start], static_cast<float>(p.shares[0] + p.shares[1] + p.shares[2]));
+  EXPECT_EQ(evaluation_state.sort_ms, p.shares[3]);
+  EXPECT_EQ(lines[score_written], "您的计算机评分： " + Text(p.score) + "（分数越低测试性能越高）\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, EvaluationSpans,
+    ::testing::Values(
+        // Only the launch lines take time: they are inside their stage's total
+        // and share.
+        StageSpans{"launchLines",
+                   costs_of({{addition_launch, 1230}, {multiplication_launch, 4560}, {logarithm_launch, 7890}}),
+                   {"1.23", "4.6", "7.9", "0"}, {1230, 4560, 7890, 0}, "3.42"},
+        // The average lines come before the total's tick.
+        StageSpans{"averageLines",
+                   costs_of({{addition_average, 1110}, {multiplication_average, 2220}, {logarithm_average, 3330}}),
+                   {"1.11", "2.2", "3.3", "0"}, {1110, 2220, 3330, 0}, "1.665"},
+        // A total line is outside its own figure but inside its stage's share.
+        StageSpans{"totalLines",
+                   costs_of({{addition_total, 1500}, {multiplication_total, 2500}, {logarithm_total, 3500}}),
+                   {"0", "0", "0", "0"}, {1500, 2500, 3500, 0}, "1.875"},
+        // Only the logarithm's end line falls inside a share: the other two
+        // come after their stage's score tick and before the next launch.
+        StageSpans{"endLines",
+                   costs_of({{addition_end, 1000}, {multiplication_end, 2000}, {logarithm_end, 4000}}),
+                   {"0", "0", "0", "0"}, {0, 0, 4000, 0}, "1"},
+        // The sort's own lines are outside sort_ms.
+        StageSpans{"sortLines",
+                   costs_of({{sort_start, 1000}, {sort_time, 2000}, {sort_end, 3000}, {score_written, 5000}}),
+                   {"0", "0", "0", "0"}, {0, 0, 0, 0}, "0"},
+        // Every line its own cost: addition 40+80 for the total, +160 for the
+        // share; multiplication 640+1280, +2560; logarithm 10240+20480,
+        // +40960+81920; (280+4480+153600)/4 ms = 39.59 s.
+        StageSpans{"everyLineItsOwn", powers_of_two(), {"0.12", "1.9", "30.7", "0"}, {280, 4480, 153600, 0},
+                   "39.59"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct FailureCase {

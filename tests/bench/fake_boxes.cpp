@@ -2,10 +2,12 @@
 
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace {
 std::mutex guard;
 fake_boxes::Snapshot state;
+fake_boxes::AppendObserver observer;
 
 std::vector<Text>& lines_of(Box box) {
   return box == Box::computer_info ? state.computer_lines : state.performance_lines;
@@ -13,6 +15,7 @@ std::vector<Text>& lines_of(Box box) {
 
 void append(Box box, const Text& text) {
   std::lock_guard<std::mutex> hold(guard);
+  if (observer) observer(box, lines_of(box).size(), text);
   lines_of(box).push_back(text);
 }
 
@@ -46,6 +49,11 @@ void clear() {
   std::lock_guard<std::mutex> hold(guard);
   state = Snapshot();
   set_box_operations(&kRecording);
+}
+
+void set_append_observer(AppendObserver new_observer) {
+  std::lock_guard<std::mutex> hold(guard);
+  observer = std::move(new_observer);
 }
 
 Snapshot snapshot() {

@@ -22,6 +22,14 @@ struct Snapshot {
 void clear();  // empties the record and puts the recorder in place
 Snapshot snapshot();
 
+// Called by every append_to_box while the line is being added (before it is
+// recorded), with the box, the number of lines the box held before it and the
+// line, on the appending thread. A test moves a fake clock here, or reads the
+// evaluation's state at the moment the line is written. clear() keeps it;
+// nullptr removes it.
+using AppendObserver = std::function<void(Box box, size_t index, const Text& line)>;
+void set_append_observer(AppendObserver observer);
+
 // Polls until `done` holds for the recorded state or the deadline passes;
 // returns the last snapshot either way.
 Snapshot wait_for(const std::function<bool(const Snapshot&)>& done,

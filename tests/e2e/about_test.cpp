@@ -1,6 +1,11 @@
-// The About window: what it shows, that there is only ever one, the three ways
-// to close it, the blog button, and the life of the process around it.
+// The About window: what it shows and in which fonts, that there is only ever
+// one, the three ways to close it, the blog button, and the life of the
+// process around it.
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "harness.h"
 #include "ui/about_window.h"
@@ -29,6 +34,18 @@ const ControlCase kControls[] = {
     {关于_内容, 16, 47, 344, 57, "版权所有 (C) 2011-2026 Quelmo Corporation"},
     {确定, 266, 160, 88, 26, "确定"},
     {关于窗口主标签, 0, 4, 376, 40, "Quelmo计算机性能评估工具 1.0"},
+};
+
+// The four controls other than the title label use the stock default GUI
+// font; the title label a font of its own: character height 20, normal
+// weight, no face named.
+struct FontCase {
+  int id;
+  bool stock_gui_font;
+};
+
+const FontCase kFonts[] = {
+    {Email, true}, {打开博客, true}, {关于_内容, true}, {确定, true}, {关于窗口主标签, false},
 };
 
 class AboutTest : public ::testing::Test {
@@ -88,6 +105,24 @@ TEST_F(AboutTest, ShowsTheComposedTextsCentred) {
   }
 }
 
+TEST_F(AboutTest, ControlsUseTheirFonts) {
+  HWND about = open_about();
+  ASSERT_NE(about, nullptr);
+  for (const FontCase& c : kFonts) {
+    SCOPED_TRACE("control " + std::to_string(c.id));
+    HWND control = e2e::find_control(about, c.id);
+    ASSERT_NE(control, nullptr);
+    const std::optional<e2e::ControlFont> font = e2e::control_font(*program, control);
+    ASSERT_TRUE(font.has_value());
+    ASSERT_TRUE(font->has_font) << "the control draws with the system font";
+    EXPECT_EQ(font->is_default_gui_font, c.stock_gui_font);
+    if (c.stock_gui_font) continue;
+    EXPECT_EQ(std::wstring(font->font.lfFaceName), L"") << "no face: the system picks it";
+    EXPECT_EQ(font->font.lfHeight, -20);
+    EXPECT_EQ(font->font.lfWeight, FW_NORMAL);
+  }
+}
+
 // A second click brings the open window back (restored from the taskbar) and
 // neither creates another nor composes its texts again.
 // The About window's buttons and labels are the system's classic controls,
@@ -115,6 +150,60 @@ TEST_F(AboutTest, SecondClickRestoresTheOpenWindowInsteadOfAnotherOne) {
   EXPECT_EQ(about_count(), 1u);
   EXPECT_TRUE(IsWindowVisible(about));
   EXPECT_EQ(e2e::window_text(about), "marker");
+}
+
+// 确定 and then 按钮_关于 clicked before the program has carried out the close
+// (both clicks queued together): the About button finds the window about to
+// go, destroys it at once and opens a new one, composed and centred; the
+// close that was asked for finds nothing left to do.
+TEST_F(AboutTest, OkThenAboutBeforeTheCloseIsCarriedOutLeavesOneFreshWindow) {
+  const std::wstring log = e2e::fresh_temp_path("shell-open");
+  program.reset();
+  start({{"QUELMO_SEAM_SHELL_LOG", e2e::narrow(log)}});
+  HWND old = open_about();
+  ASSERT_NE(old, nullptr);
+  // Marked and moved, so that the window still open afterwards shows whether
+  // it was composed and placed afresh.
+  SetWindowTextW(old, L"marker");
+  SetWindowPos(old, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  ASSERT_TRUE(e2e::wait_until([&] { return e2e::window_rect(old).left == 5 && e2e::window_rect(old).top == 5; }));
+
+  HWND ok = e2e::find_control(old, 确定);
+  HWND about_button = e2e::find_control(main, 按钮_关于);
+  ASSERT_TRUE(e2e::while_main_thread_held(*program, [&] {
+    e2e::click(ok);
+    e2e::click(about_button);
+  }));
+
+  HWND fresh = nullptr;
+  const bool one_fresh = e2e::wait_until([&] {
+    const std::vector<HWND> open = e2e::top_windows(*program, kAboutWindowClass);
+    if (open.size() != 1 || IsWindow(old)) return false;
+    fresh = open.front();
+    return e2e::window_text(fresh) == kCaption;
+  });
+  ASSERT_TRUE(one_fresh) << about_count() << " About window(s) open; the clicked one "
+                         << (IsWindow(old) ? "is still there" : "is gone");
+  expect_about_as_composed(fresh);
+
+  // A blog click is taken after everything the two clicks queued, so by the
+  // time its line is written nothing more of theirs is pending.
+  const Text line = Text(about_contact::kBlogAddress) + "\r\n";
+  e2e::click(e2e::find_control(fresh, 打开博客));
+  ASSERT_TRUE(e2e::wait_until([&] { return e2e::read_file(log) == line; }));
+  EXPECT_EQ(about_count(), 1u);
+  EXPECT_TRUE(IsWindow(fresh));
+  EXPECT_TRUE(IsWindow(main));
+  EXPECT_TRUE(program->running());
+
+  // The program holds the new window as its About window: another click of the
+  // About button brings it back instead of opening a second one.
+  e2e::click(about_button);
+  e2e::click(e2e::find_control(fresh, 打开博客));
+  ASSERT_TRUE(e2e::wait_until([&] { return e2e::read_file(log) == line + line; }));
+  EXPECT_EQ(about_count(), 1u);
+  EXPECT_EQ(e2e::window_text(fresh), kCaption);
+  DeleteFileW(log.c_str());
 }
 
 enum class CloseBy { ok_button, esc_key, close_box };

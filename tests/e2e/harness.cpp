@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "font_probe.h"
+
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
@@ -284,7 +286,82 @@ std::wstring class_of(HWND hwnd) {
   return std::wstring(name, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
+std::optional<ControlFont> control_font(const Program& program, HWND control, int timeout_ms) {
+  static const HMODULE library = LoadLibraryW(font_probe::kLibrary);
+  if (library == nullptr) {
+    ADD_FAILURE() << "cannot load the font probe library, error " << GetLastError();
+    return std::nullopt;
+  }
+  const auto hook_procedure = reinterpret_cast<HOOKPROC>(
+      reinterpret_cast<void*>(GetProcAddress(library, font_probe::kHookProcedure)));
+  static const UINT probe = RegisterWindowMessageW(font_probe::kMessage);
+  static LONG last_request = 0;
+  if (hook_procedure == nullptr || probe == 0) {
+    ADD_FAILURE() << "the font probe library has no hook procedure";
+    return std::nullopt;
+  }
+
+  const std::wstring name = font_probe::block_name(program.pid());
+  HANDLE block = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                    sizeof(font_probe::Report), name.c_str());
+  auto* report = block != nullptr ? static_cast<font_probe::Report*>(MapViewOfFile(
+                                        block, FILE_MAP_WRITE, 0, 0, sizeof(font_probe::Report)))
+                                  : nullptr;
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, hook_procedure, library, program.main_thread_id());
+  std::optional<ControlFont> result;
+  if (report == nullptr || hook == nullptr) {
+    ADD_FAILURE() << "font probe: no shared block or no hook, error " << GetLastError();
+  } else {
+    const LONG request = ++last_request;
+    // The hook runs in the program's thread before the control sees the
+    // message, so the report is there when the send returns; sent again until
+    // the deadline in case the first one came too early for the hook.
+    const bool answered = wait_until(
+        [&] {
+          DWORD_PTR ignored = 0;
+          SendMessageTimeoutW(control, probe, static_cast<WPARAM>(request), 0, SMTO_ABORTIFHUNG,
+                              kSendTimeoutMs, &ignored);
+          return InterlockedCompareExchange(&report->request, 0, 0) == request;
+        },
+        timeout_ms);
+    if (!answered) {
+      ADD_FAILURE() << "font probe: the control did not answer";
+    } else {
+      ControlFont font;
+      font.has_font = report->has_font != FALSE;
+      font.is_default_gui_font = report->is_default_gui_font != FALSE;
+      if (font.has_font && report->described == FALSE) {
+        ADD_FAILURE() << "font probe: the control's font could not be described";
+      } else {
+        font.font = report->font;
+        result = font;
+      }
+    }
+  }
+  if (hook != nullptr) UnhookWindowsHookEx(hook);
+  if (report != nullptr) UnmapViewOfFile(report);
+  if (block != nullptr) CloseHandle(block);
+  return result;
+}
+
 void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+bool while_main_thread_held(const Program& program, const std::function<void()>& post) {
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, program.main_thread_id());
+  if (thread == nullptr) return false;
+  const bool held = SuspendThread(thread) != static_cast<DWORD>(-1);
+  if (held) {
+    // A suspension takes effect a little later; reading the thread's context
+    // waits until it has.
+    CONTEXT context = {};
+    context.ContextFlags = CONTEXT_CONTROL;
+    GetThreadContext(thread, &context);
+    post();
+    ResumeThread(thread);
+  }
+  CloseHandle(thread);
+  return held;
+}
 
 HWND focused_control(const Program& program) {
   GUITHREADINFO info = {};

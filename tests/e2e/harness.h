@@ -123,8 +123,24 @@ LONG style_of(HWND hwnd);
 LONG ex_style_of(HWND hwnd);
 std::wstring class_of(HWND hwnd);
 
+// The font a control of the program draws its text with (what WM_GETFONT gives
+// inside the program), read there by the font probe library (font_probe.h).
+// nullopt, and a test failure, when it cannot be read.
+struct ControlFont {
+  bool has_font = false;             // false: the control uses the system font
+  bool is_default_gui_font = false;  // it is the stock DEFAULT_GUI_FONT
+  LOGFONTW font = {};                // as GetObjectW describes it
+};
+std::optional<ControlFont> control_font(const Program& program, HWND control,
+                                        int timeout_ms = kTimeoutMs);
+
 // Posts BM_CLICK to a button.
 void click(HWND button);
+// Holds the program's main thread (suspended, and stopped for certain) while
+// `post` runs, then lets it go: whatever `post` queues is all waiting when the
+// thread takes its next message, as when the user acts twice in a row while
+// the program is busy. False (and nothing posted) when it cannot be held.
+bool while_main_thread_held(const Program& program, const std::function<void()>& post);
 // The control that has the keyboard focus in the program's main thread
 // (nullptr if none).
 HWND focused_control(const Program& program);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "harness.h"
 #include "ui/control_ids.h"
@@ -29,6 +31,18 @@ const ControlCase kControls[] = {
     {按钮_开始评估, 0, 387, 391, 100, 30, L"BUTTON", "开始评估"},
     {标签_主标题, 0, -4, 3, 756, 40, L"STATIC", "Quelmo计算机性能评估工具 "},
     {分组框_计算机信息, 0, 10, 50, 360, 330, L"BUTTON", "计算机信息"},
+};
+
+// The font of each control: all but the title label share one.
+struct FontCase {
+  int id;
+  LONG height;
+};
+
+const FontCase kFonts[] = {
+    {按钮_关于, -12},        {按钮_退出, -12},        {分组框_运算性能信息, -12},
+    {编辑框_性能信息, -12},  {按钮_复制到剪贴板, -12}, {编辑框_计算机信息, -12},
+    {按钮_开始评估, -12},    {标签_主标题, -16},      {分组框_计算机信息, -12},
 };
 
 std::wstring upper(std::wstring s) {
@@ -93,6 +107,33 @@ TEST_F(MainWindowTest, ControlsSitWhereTheTemplatePutsThem) {
     EXPECT_EQ(e2e::window_text(control), c.text);
     EXPECT_TRUE(IsWindowVisible(control));
     EXPECT_TRUE(IsWindowEnabled(control));
+  }
+}
+
+// Read inside the program: face, character height, weight, the three effects,
+// character set, precisions, quality and pitch, as the window created them.
+TEST_F(MainWindowTest, ControlsUseTheirLogicalFonts) {
+  for (const FontCase& c : kFonts) {
+    SCOPED_TRACE("control " + std::to_string(c.id));
+    HWND control = e2e::find_control(main, c.id);
+    ASSERT_NE(control, nullptr);
+    const std::optional<e2e::ControlFont> font = e2e::control_font(*program, control);
+    ASSERT_TRUE(font.has_value());
+    ASSERT_TRUE(font->has_font) << "the control draws with the system font";
+    EXPECT_FALSE(font->is_default_gui_font);
+    const LOGFONTW& f = font->font;
+    EXPECT_EQ(std::wstring(f.lfFaceName), L"微软雅黑");
+    EXPECT_EQ(f.lfHeight, c.height);
+    EXPECT_EQ(f.lfWidth, 0);
+    EXPECT_EQ(f.lfWeight, FW_NORMAL);
+    EXPECT_EQ(f.lfItalic, 0);
+    EXPECT_EQ(f.lfUnderline, 0);
+    EXPECT_EQ(f.lfStrikeOut, 0);
+    EXPECT_EQ(f.lfCharSet, DEFAULT_CHARSET);
+    EXPECT_EQ(f.lfOutPrecision, OUT_DEFAULT_PRECIS);
+    EXPECT_EQ(f.lfClipPrecision, CLIP_DEFAULT_PRECIS);
+    EXPECT_EQ(f.lfQuality, PROOF_QUALITY);
+    EXPECT_EQ(f.lfPitchAndFamily, DEFAULT_PITCH);
   }
 }
 
