@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "program_driver.h"
+
 #include "font_probe.h"
 
 #include <gtest/gtest.h>
@@ -51,38 +53,6 @@ std::wstring environment_block(const Environment& extra) {
   }
   out.push_back(L'\0');
   return out;
-}
-
-struct Search {
-  DWORD pid;
-  const wchar_t* window_class;
-  const Text* title;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK collect_top(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != search->pid || !IsWindowVisible(hwnd)) return TRUE;
-  if (class_of(hwnd) != search->window_class) return TRUE;
-  if (search->title != nullptr && window_text(hwnd) != *search->title) return TRUE;
-  search->found.push_back(hwnd);
-  return TRUE;
-}
-
-struct ChildSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK find_child(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<ChildSearch*>(param);
-  if (GetDlgCtrlID(hwnd) == search->id) {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
 }
 
 BOOL CALLBACK collect_children(HWND hwnd, LPARAM param) {
@@ -165,19 +135,12 @@ std::unique_ptr<Program> start_program(const Environment& environment, Variant v
 
 std::unique_ptr<Program> start_executable(const std::wstring& path, const std::wstring& arguments,
                                           const Environment& environment) {
-  std::wstring command_line = L"\"" + path + L"\"";
-  if (!arguments.empty()) command_line += L" " + arguments;
-  std::wstring env = environment_block(environment);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
+  const std::wstring env = environment_block(environment);
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE,
-                      CREATE_UNICODE_ENVIRONMENT, env.data(), build_folder().c_str(), &startup,
-                      &info)) {
+  if (!support::start_process(path, arguments, env.c_str(), build_folder().c_str(), info)) {
     ADD_FAILURE() << "cannot start " << narrow(path) << " (error " << GetLastError() << ")";
     return nullptr;
   }
-  CloseHandle(info.hThread);
   return std::make_unique<Program>(info.hProcess, info.dwProcessId, info.dwThreadId);
 }
 
@@ -216,9 +179,11 @@ bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
 
 std::vector<HWND> top_windows(const Program& program, const wchar_t* window_class,
                               const Text* title) {
-  Search search{program.pid(), window_class, title, {}};
-  EnumWindows(collect_top, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> found;
+  for (HWND hwnd : support::top_windows(program.pid(), window_class)) {
+    if (title == nullptr || window_text(hwnd) == *title) found.push_back(hwnd);
+  }
+  return found;
 }
 
 namespace {
@@ -244,26 +209,9 @@ HWND wait_about_window(const Program& program, int timeout_ms) {
   return wait_top_window(program, L"QuelmoAboutWindow", timeout_ms);
 }
 
-HWND find_control(HWND window, int id) {
-  ChildSearch search{id, nullptr};
-  EnumChildWindows(window, find_child, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+HWND find_control(HWND window, int id) { return support::find_control(window, id); }
 
-Text window_text(HWND hwnd) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) {
-    return {};
-  }
-  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-  DWORD_PTR got = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                           SMTO_ABORTIFHUNG, kSendTimeoutMs, &got)) {
-    return {};
-  }
-  buffer.resize(std::min<size_t>(got, buffer.size()));
-  return narrow(buffer);
-}
+Text window_text(HWND hwnd) { return narrow(support::text_of(hwnd, kSendTimeoutMs)); }
 
 RECT window_rect(HWND hwnd) {
   RECT rect = {};
@@ -344,7 +292,7 @@ std::optional<ControlFont> control_font(const Program& program, HWND control, in
   return result;
 }
 
-void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+void click(HWND button) { support::click(button); }
 
 bool while_main_thread_held(const Program& program, const std::function<void()>& post) {
   HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, program.main_thread_id());

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/platform.h"
+#include "program_driver.h"
 #include "ui/boxes.h"
 #include "ui/control_ids.h"
 #include "ui/main_window.h"
@@ -36,23 +37,7 @@ bool pump_until(Done done) {
   return true;
 }
 
-struct Search {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK find_child(HWND hwnd, LPARAM param) {
-  auto* s = reinterpret_cast<Search*>(param);
-  if (GetDlgCtrlID(hwnd) != s->id) return TRUE;
-  s->found = hwnd;
-  return FALSE;
-}
-
-HWND find_descendant(HWND window, int id) {
-  Search search{id, nullptr};
-  EnumChildWindows(window, find_child, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+HWND find_descendant(HWND window, int id) { return support::find_control(window, id); }
 
 BOOL CALLBACK find_main_window(HWND hwnd, LPARAM param) {
   wchar_t name[64] = {};
