@@ -65,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string result = shorten_browser_path(input);
   const std::vector<std::string> in_segments = segments(input);
 
-  FUZZ_CHECK(result.size() <= input.size() + 3 * in_segments.size(), "in %s out %s",
-             hex_bytes(input).c_str(), hex_bytes(result).c_str());
+  FUZZ_CHECK(result.size() <= input.size() + 3 * in_segments.size(), "in %s out %s", hex_bytes(input).c_str(),
+             hex_bytes(result).c_str());
   FUZZ_CHECK(result.empty() == (in_segments.size() < 2), "in %s out %s", hex_bytes(input).c_str(),
              hex_bytes(result).c_str());
 

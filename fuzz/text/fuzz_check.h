@@ -7,14 +7,14 @@
 
 // Stops the run with the failed property and the values involved; libFuzzer
 // then saves the input as a crash file.
-#define FUZZ_CHECK(cond, ...)                                      \
-  do {                                                             \
-    if (!(cond)) {                                                 \
-      std::fprintf(stderr, "property failed: %s\n  ", #cond);      \
-      std::fprintf(stderr, __VA_ARGS__);                           \
-      std::fprintf(stderr, "\n");                                  \
-      std::abort();                                                \
-    }                                                              \
+#define FUZZ_CHECK(cond, ...)                                 \
+  do {                                                        \
+    if (!(cond)) {                                            \
+      std::fprintf(stderr, "property failed: %s\n  ", #cond); \
+      std::fprintf(stderr, __VA_ARGS__);                      \
+      std::fprintf(stderr, "\n");                             \
+      std::abort();                                           \
+    }                                                         \
   } while (0)
 
 inline std::string hex_bytes(const std::string& s) {

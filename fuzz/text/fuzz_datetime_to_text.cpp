@@ -63,20 +63,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   size_t pos = 0;
   long year, month, day, hour = 0, minute = 0, second = 0;
-  FUZZ_CHECK(read_field(t, pos, kYear, year) && read_field(t, pos, kMonth, month) &&
-                 read_field(t, pos, kDay, day),
-             "%a: %s has no date", x, shown.c_str());
+  FUZZ_CHECK(
+      read_field(t, pos, kYear, year) && read_field(t, pos, kMonth, month) && read_field(t, pos, kDay, day),
+      "%a: %s has no date", x, shown.c_str());
   FUZZ_CHECK(year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
                  day <= days_in_month(year, static_cast<int>(month)),
              "%a: %s: no such date", x, shown.c_str());
   if (pos < t.size()) {
     FUZZ_CHECK(read_field(t, pos, kHour, hour) && hour <= 23, "%a: %s: bad hour", x, shown.c_str());
     if (pos < t.size()) {
-      FUZZ_CHECK(read_field(t, pos, kMinute, minute) && minute <= 59, "%a: %s: bad minute", x,
-                 shown.c_str());
+      FUZZ_CHECK(read_field(t, pos, kMinute, minute) && minute <= 59, "%a: %s: bad minute", x, shown.c_str());
       if (pos < t.size()) {
-        FUZZ_CHECK(read_field(t, pos, kSecond, second) && second >= 1 && second <= 59,
-                   "%a: %s: bad second", x, shown.c_str());
+        FUZZ_CHECK(read_field(t, pos, kSecond, second) && second >= 1 && second <= 59, "%a: %s: bad second",
+                   x, shown.c_str());
       } else {
         FUZZ_CHECK(minute != 0, "%a: %s: zero minutes shown last", x, shown.c_str());
       }
@@ -92,12 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (v > 2958465) v = 2958465;
   const double whole = std::trunc(v);
   const double value_seconds = whole * 86400 + std::fabs(v - whole) * 86400;
-  const long long text_day = ordinal(year, static_cast<int>(month), static_cast<int>(day)) -
-                             ordinal(1899, 12, 30);
-  const double text_seconds =
-      static_cast<double>(text_day) * 86400 + hour * 3600 + minute * 60 + second;
-  FUZZ_CHECK(std::fabs(text_seconds - value_seconds) <= 0.5 + 1e-3,
-             "%a: %s is %.3f s away from the value", x, shown.c_str(),
-             text_seconds - value_seconds);
+  const long long text_day =
+      ordinal(year, static_cast<int>(month), static_cast<int>(day)) - ordinal(1899, 12, 30);
+  const double text_seconds = static_cast<double>(text_day) * 86400 + hour * 3600 + minute * 60 + second;
+  FUZZ_CHECK(std::fabs(text_seconds - value_seconds) <= 0.5 + 1e-3, "%a: %s is %.3f s away from the value", x,
+             shown.c_str(), text_seconds - value_seconds);
   return 0;
 }

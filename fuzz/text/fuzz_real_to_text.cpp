@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
       want = std::signbit(x) ? "-1.#QNAN" : "1.#QNAN";
     }
-    FUZZ_CHECK(t == want, "bits %016llx: %s, want %s", static_cast<unsigned long long>(bits),
-               t.c_str(), want);
+    FUZZ_CHECK(t == want, "bits %016llx: %s, want %s", static_cast<unsigned long long>(bits), t.c_str(),
+               want);
     return 0;
   }
 
@@ -47,16 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(problem.empty(), "%a: \"%s\": %s", x, t.c_str(), problem.c_str());
 
   const double back = text_to_number(t);
-  FUZZ_CHECK(std::fabs(back - x) <= 5.002e-13 * std::fabs(x), "%a: \"%s\" reads back as %a", x,
-             t.c_str(), back);
+  FUZZ_CHECK(std::fabs(back - x) <= 5.002e-13 * std::fabs(x), "%a: \"%s\" reads back as %a", x, t.c_str(),
+             back);
   const Text again = real_to_text(back);
-  FUZZ_CHECK(again == t, "%a: \"%s\", read back and written again \"%s\"", x, t.c_str(),
-             again.c_str());
+  FUZZ_CHECK(again == t, "%a: \"%s\", read back and written again \"%s\"", x, t.c_str(), again.c_str());
 
   if (x > 0) {
     const Text negated = real_to_text(-x);
-    FUZZ_CHECK(negated == "-" + t, "%a: \"%s\" but -x gives \"%s\"", x, t.c_str(),
-               negated.c_str());
+    FUZZ_CHECK(negated == "-" + t, "%a: \"%s\" but -x gives \"%s\"", x, t.c_str(), negated.c_str());
   }
   return 0;
 }

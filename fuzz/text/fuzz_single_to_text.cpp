@@ -45,25 +45,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   const std::string problem = number_text_problem(t, 6, x < 0);
-  FUZZ_CHECK(problem.empty(), "%a: \"%s\": %s", static_cast<double>(x), t.c_str(),
-             problem.c_str());
+  FUZZ_CHECK(problem.empty(), "%a: \"%s\": %s", static_cast<double>(x), t.c_str(), problem.c_str());
 
   const double wide = x;
   const double back = text_to_number(t);
-  FUZZ_CHECK(std::fabs(back - wide) <= 5.00001e-6 * std::fabs(wide), "%a: \"%s\" reads back as %a",
-             wide, t.c_str(), back);
+  FUZZ_CHECK(std::fabs(back - wide) <= 5.00001e-6 * std::fabs(wide), "%a: \"%s\" reads back as %a", wide,
+             t.c_str(), back);
 
   if (x > 0) {
     const Text negated = single_to_text(-x);
-    FUZZ_CHECK(negated == "-" + t, "%a: \"%s\" but -x gives \"%s\"", wide, t.c_str(),
-               negated.c_str());
+    FUZZ_CHECK(negated == "-" + t, "%a: \"%s\" but -x gives \"%s\"", wide, t.c_str(), negated.c_str());
   }
 
   const float nearest = static_cast<float>(back);
   if (std::isnormal(x) && std::isnormal(nearest)) {
     const Text again = single_to_text(nearest);
-    FUZZ_CHECK(again == t, "%a: \"%s\", read back and written again \"%s\"", wide, t.c_str(),
-               again.c_str());
+    FUZZ_CHECK(again == t, "%a: \"%s\", read back and written again \"%s\"", wide, t.c_str(), again.c_str());
   }
   return 0;
 }

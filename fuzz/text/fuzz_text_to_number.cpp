@@ -72,13 +72,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     expected = std::strtod(c, nullptr);
   }
-  FUZZ_CHECK(same(value, expected), "input %s: got %a, strtod reads %a", hex_bytes(text).c_str(),
-             value, expected);
+  FUZZ_CHECK(same(value, expected), "input %s: got %a, strtod reads %a", hex_bytes(text).c_str(), value,
+             expected);
 
   // "x" never continues a number, nor completes a double-byte character
   // that could become part of one.
   const double extended = text_to_number(text + "x");
-  FUZZ_CHECK(same(value, extended), "input %s: %a, with an x appended %a",
-             hex_bytes(text).c_str(), value, extended);
+  FUZZ_CHECK(same(value, extended), "input %s: %a, with an x appended %a", hex_bytes(text).c_str(), value,
+             extended);
   return 0;
 }

@@ -56,22 +56,25 @@ void apply_loops(const Text& spec) {
 
 void append_to_file(const std::wstring& path, const Text& bytes) {
   std::lock_guard<std::mutex> hold(log_mutex());
-  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
 }
 
-void log_script_evaluation(const Text& function_name) { append_to_file(g_script_log, function_name + "\r\n"); }
+void log_script_evaluation(const Text& function_name) {
+  append_to_file(g_script_log, function_name + "\r\n");
+}
 
 void log_shell_open(const Text& address) { append_to_file(g_shell_log, address + "\r\n"); }
 
 void install_seams_from_environment() {
   std::wstring value;
   if (read_variable(L"QUELMO_SEAM_LOOPS", value)) apply_loops(from_wide(value));
-  if (read_variable(L"QUELMO_SEAM_MISSING_K32", value)) seams::set_missing_kernel32_function(from_wide(value));
+  if (read_variable(L"QUELMO_SEAM_MISSING_K32", value))
+    seams::set_missing_kernel32_function(from_wide(value));
   if (read_variable(L"QUELMO_SEAM_SCRIPT_CLASS", value)) seams::set_script_class(from_wide(value));
   if (read_variable(L"QUELMO_SEAM_SCRIPT_LOG", value) && !value.empty()) {
     g_script_log = value;

@@ -57,9 +57,8 @@ const StageInfo& info(Stage stage) {
       {&EvaluationState::multiplication, &EvaluationState::multiplication_done, 7000,
        "循环乘法开始测试.....\r\n", "单线程乘法平均耗时：", "乘法总耗时：", 1, "乘法测试结束...\r\n",
        multiplication_worker},
-      {&EvaluationState::logarithm, &EvaluationState::logarithm_done, 6000,
-       "循环对数运算开始测试.....\r\n", "单线程对数运算平均耗时：", "对数运算总耗时：", 1,
-       "对数运算测试结束...\r\n", logarithm_worker},
+      {&EvaluationState::logarithm, &EvaluationState::logarithm_done, 6000, "循环对数运算开始测试.....\r\n",
+       "单线程对数运算平均耗时：", "对数运算总耗时：", 1, "对数运算测试结束...\r\n", logarithm_worker},
   };
   return stages[static_cast<int>(stage)];
 }
@@ -201,8 +200,7 @@ Text launch_line(Stage stage, int32_t thread_count, int32_t loop_count) {
 
 Text average_line(Stage stage, float thread_ms_total, int32_t thread_count) {
   // A stage none of whose workers could be started has no average: show 0.
-  const double average =
-      thread_count > 0 ? static_cast<double>(thread_ms_total) / 1000 / thread_count : 0.0;
+  const double average = thread_count > 0 ? static_cast<double>(thread_ms_total) / 1000 / thread_count : 0.0;
   return info(stage).average_label + real_to_text(round_to_decimals(average, 3)) + " 秒\r\n";
 }
 
@@ -223,7 +221,9 @@ Text sort_time_line(int32_t sort_ms) {
 
 Text sort_end_line() { return "排序运算测试结束...\r\n\r\n"; }
 
-Text score_line(float score) { return "您的计算机评分： " + single_to_text(score) + "（分数越低测试性能越高）\r\n"; }
+Text score_line(float score) {
+  return "您的计算机评分： " + single_to_text(score) + "（分数越低测试性能越高）\r\n";
+}
 
 // ---- workloads -------------------------------------------------------------
 

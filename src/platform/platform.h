@@ -22,7 +22,7 @@ LockHandle create_lock();
 void enter_lock(LockHandle handle);
 void leave_lock(LockHandle handle);
 bool delete_lock(LockHandle handle);
-void delete_all_locks();   // end of process
+void delete_all_locks();  // end of process
 
 // Enters the lock named by `handle` for the life of the guard. The guard keeps
 // the very lock object it entered and leaves that one, even when the handle has
@@ -50,7 +50,7 @@ bool shutdown_begun();
 namespace platform_test {
 using TickSource = int32_t (*)();
 using ThreadStarter = bool (*)(ThreadRoutine);
-void set_tick_source(TickSource source);        // nullptr: the real counter
-void set_thread_starter(ThreadStarter starter); // nullptr: real threads
+void set_tick_source(TickSource source);         // nullptr: the real counter
+void set_thread_starter(ThreadStarter starter);  // nullptr: real threads
 void reset_shutdown();
 }  // namespace platform_test

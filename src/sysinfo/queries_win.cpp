@@ -58,8 +58,8 @@ int32_t l1_data_cache_kb(unsigned max_leaf, unsigned max_extended) {
       if (type == 0) break;
       unsigned level = (r.a >> 5) & 0x7;
       if (level == 1 && (type == 1 || type == 3)) {
-        unsigned bytes = (((r.b >> 22) & 0x3FF) + 1) * (((r.b >> 12) & 0x3FF) + 1) *
-                         ((r.b & 0xFFF) + 1) * (r.c + 1);
+        unsigned bytes =
+            (((r.b >> 22) & 0x3FF) + 1) * (((r.b >> 12) & 0x3FF) + 1) * ((r.b & 0xFFF) + 1) * (r.c + 1);
         return static_cast<int32_t>(bytes / 1024);
       }
     }
@@ -125,8 +125,8 @@ int64_t measure_cpu_clock_mhz() {
   LARGE_INTEGER count;
   count.QuadPart = 0;
   k32::QueryPerformanceCounter(&count);
-  int64_t target = static_cast<int64_t>(static_cast<double>(count.QuadPart) +
-                                        static_cast<double>(frequency.QuadPart));
+  int64_t target =
+      static_cast<int64_t>(static_cast<double>(count.QuadPart) + static_cast<double>(frequency.QuadPart));
   // A tight loop, so the tick interval ends as close to the target as the
   // counter allows.
   do {

@@ -42,17 +42,11 @@ int32_t data_width(bool process_is_64_bit, bool under_wow64) {
   return process_is_64_bit || under_wow64 ? 64 : 32;
 }
 
-Text data_width_line(int32_t width) {
-  return "CPU数据宽度： " + tab() + int_to_text(width) + " 位\r\n";
-}
+Text data_width_line(int32_t width) { return "CPU数据宽度： " + tab() + int_to_text(width) + " 位\r\n"; }
 
-Text manufacturer_line(const Text& name) {
-  return "CPU制造商：   " + tab() + name + "\r\n";
-}
+Text manufacturer_line(const Text& name) { return "CPU制造商：   " + tab() + name + "\r\n"; }
 
-Text core_count_line(const Text& value) {
-  return "核心(线程)数：" + tab() + value + "\r\n";
-}
+Text core_count_line(const Text& value) { return "核心(线程)数：" + tab() + value + "\r\n"; }
 
 // ---- Drives and memory -------------------------------------------------------
 
@@ -126,9 +120,7 @@ Text drive_ratio_line(const DriveQueries& queries) {
   return "硬盘占用比例：" + tab() + used_share_text(used, total) + " %\r\n";
 }
 
-Text memory_line(int32_t memory_mb) {
-  return "RAM大小：  " + tab() + int_to_text(memory_mb) + " M\r\n";
-}
+Text memory_line(int32_t memory_mb) { return "RAM大小：  " + tab() + int_to_text(memory_mb) + " M\r\n"; }
 
 // ---- Host, machine type, browser path ----------------------------------------
 
@@ -140,30 +132,30 @@ Text browser_line(const Text& shortened_path) { return "浏览器路径：" + ta
 
 Text machine_type_for_code(int32_t code) {
   static const char* const names[] = {
-      "其他",                 // 1
-      "未知设备",             // 2 has no row of its own
-      "台式计算机",           // 3
-      "桌面卧式",             // 4
-      "比萨盒",               // 5
-      "微塔式",               // 6
-      "塔式",                 // 7
-      "便携机",               // 8
-      "便携式电脑",           // 9
-      "笔记本",               // 10
-      "手持式",               // 11
-      "扩展坞",               // 12
-      "一体式计算机",         // 13
-      "小笔记簿型电脑",       // 14
-      "不占地方的笔记本电脑", // 15
-      "便当盒",               // 16
-      "主系统机箱",           // 17
-      "智能插槽扩展器",       // 18
-      "副基座系統",           // 19
-      "总线扩展机箱",         // 20
-      "周边机箱",             // 21
-      "存储机箱",             // 22
-      "机架式机箱",           // 23
-      "密封机壳PC",           // 24
+      "其他",                  // 1
+      "未知设备",              // 2 has no row of its own
+      "台式计算机",            // 3
+      "桌面卧式",              // 4
+      "比萨盒",                // 5
+      "微塔式",                // 6
+      "塔式",                  // 7
+      "便携机",                // 8
+      "便携式电脑",            // 9
+      "笔记本",                // 10
+      "手持式",                // 11
+      "扩展坞",                // 12
+      "一体式计算机",          // 13
+      "小笔记簿型电脑",        // 14
+      "不占地方的笔记本电脑",  // 15
+      "便当盒",                // 16
+      "主系统机箱",            // 17
+      "智能插槽扩展器",        // 18
+      "副基座系統",            // 19
+      "总线扩展机箱",          // 20
+      "周边机箱",              // 21
+      "存储机箱",              // 22
+      "机架式机箱",            // 23
+      "密封机壳PC",            // 24
   };
   if (code < 1 || code > 24) return "未知设备";
   return names[code - 1];
@@ -248,8 +240,8 @@ const char* const processor_id_script =
 const char* const chassis_type_function = "getChassisType";
 const char* const processor_id_function = "Getcpuid";
 
-Text identity_report(const Text& datetime_text, const Text& processor_id,
-                     const Text& computer_info, const Text& performance_info) {
+Text identity_report(const Text& datetime_text, const Text& processor_id, const Text& computer_info,
+                     const Text& performance_info) {
   Text report = "==========计算机标识信息==========\r\n\r\n测试（本机）时间:";
   report += datetime_text;
   report += "\r\nCPU序列号:";

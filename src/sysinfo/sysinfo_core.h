@@ -13,24 +13,24 @@
 // Whole MHz from two time-stamp counter readings one second apart, truncated.
 int64_t mhz_from_ticks(int64_t start_ticks, int64_t end_ticks);
 
-Text clock_line(int64_t mhz);             // CPU时钟频率
+Text clock_line(int64_t mhz);  // CPU时钟频率
 // The data width the line shows: 64 where the processor runs 64-bit Windows,
 // seen from a 32-bit program as running under WOW64, or from a 64-bit program
 // as being one (a 64-bit process is never under WOW64); else 32.
 int32_t data_width(bool process_is_64_bit, bool under_wow64);
-Text data_width_line(int32_t width);      // CPU数据宽度
-Text manufacturer_line(const Text& name); // CPU制造商
-Text core_count_line(const Text& value);  // 核心(线程)数, the value as given
+Text data_width_line(int32_t width);       // CPU数据宽度
+Text manufacturer_line(const Text& name);  // CPU制造商
+Text core_count_line(const Text& value);   // 核心(线程)数, the value as given
 
 // ---- Drives and memory -------------------------------------------------------
 
 // The drive queries a walk uses. Sizes are KB counts in 64 bits, so a drive of
 // 2 TiB or more keeps its size; a failed space query answers -1.
 struct DriveQueries {
-  uint32_t (*logical_drives)();             // GetLogicalDrives: bit 0 is A:
-  unsigned (*drive_type)(const char* root); // GetDriveTypeA on "X:\"
-  int64_t (*total_kb)(char letter);         // volume size in KB, -1 on failure
-  int64_t (*free_kb)(char letter);          // space available to the caller, -1 on failure
+  uint32_t (*logical_drives)();              // GetLogicalDrives: bit 0 is A:
+  unsigned (*drive_type)(const char* root);  // GetDriveTypeA on "X:\"
+  int64_t (*total_kb)(char letter);          // volume size in KB, -1 on failure
+  int64_t (*free_kb)(char letter);           // space available to the caller, -1 on failure
 };
 
 struct DriveSums {
@@ -57,8 +57,8 @@ Text drive_ratio_line(const DriveQueries& queries);  // 硬盘占用比例
 Text memory_line(int32_t memory_mb);                 // RAM大小
 
 // The texts of those lines from given figures.
-Text gigabytes_text(int64_t kb);                        // KB / 2^20, 2 decimals
-Text used_share_text(int64_t used_kb, int64_t total_kb); // "0", "10" ... "100"
+Text gigabytes_text(int64_t kb);                          // KB / 2^20, 2 decimals
+Text used_share_text(int64_t used_kb, int64_t total_kb);  // "0", "10" ... "100"
 
 // ---- Host, machine type, browser path ----------------------------------------
 
@@ -79,12 +79,12 @@ extern const char* const browser_command_path;
 // ---- Scripts and the clipboard report ----------------------------------------
 
 // The VBScript functions evaluated through the script host.
-extern const char* const chassis_type_script;      // function getChassisType
-extern const char* const processor_id_script;      // function Getcpuid
-extern const char* const chassis_type_function;    // "getChassisType"
-extern const char* const processor_id_function;    // "Getcpuid"
+extern const char* const chassis_type_script;    // function getChassisType
+extern const char* const processor_id_script;    // function Getcpuid
+extern const char* const chassis_type_function;  // "getChassisType"
+extern const char* const processor_id_function;  // "Getcpuid"
 
 // The report the copy button puts on the clipboard. An empty processor id
 // shows as "Get CPU SN failed！".
-Text identity_report(const Text& datetime_text, const Text& processor_id,
-                     const Text& computer_info, const Text& performance_info);
+Text identity_report(const Text& datetime_text, const Text& processor_id, const Text& computer_info,
+                     const Text& performance_info);

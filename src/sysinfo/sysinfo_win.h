@@ -11,14 +11,14 @@
 #include "text/text.h"
 
 // Processor.
-void query_cpu_info(CPUInfo& info);   // CPUID
-int64_t measure_cpu_clock_mhz();      // time-stamp counter over one second
-int32_t cpu_data_width();             // 64 under WOW64, else 32
-Text number_of_processors_text();     // NUMBER_OF_PROCESSORS as the environment holds it
+void query_cpu_info(CPUInfo& info);  // CPUID
+int64_t measure_cpu_clock_mhz();     // time-stamp counter over one second
+int32_t cpu_data_width();            // 64 under WOW64, else 32
+Text number_of_processors_text();    // NUMBER_OF_PROCESSORS as the environment holds it
 
 // Drives and memory.
-int64_t disk_total_kb(char letter);   // -1 when the query fails
-int64_t disk_free_kb(char letter);    // space available to this user; -1 on failure
+int64_t disk_total_kb(char letter);  // -1 when the query fails
+int64_t disk_free_kb(char letter);   // space available to this user; -1 on failure
 int32_t physical_memory_mb();
 extern const DriveQueries system_drive_queries;
 

@@ -90,8 +90,7 @@ Text layout_general(double v, int precision) {
   if (v == 0.0) return "0";
 
   char buf[40];
-  const auto conv = std::to_chars(buf, buf + sizeof buf, std::fabs(v),
-                                  std::chars_format::scientific, 16);
+  const auto conv = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 16);
   // buf holds "d.dddddddddddddddde[+-]dd[d]".
   char digits[17];
   digits[0] = buf[0];
@@ -273,9 +272,7 @@ Text narrow_full_width(const Text& text) {
   return out;
 }
 
-bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -340,8 +337,7 @@ Text datetime_to_text(DateTime value) {
   Text t = std::to_string(date.year) + kYear + std::to_string(date.month) + kMonth +
            std::to_string(date.day) + kDay;
   if (second != 0) {
-    t += std::to_string(hour) + kHour + std::to_string(minute) + kMinute +
-         std::to_string(second) + kSecond;
+    t += std::to_string(hour) + kHour + std::to_string(minute) + kMinute + std::to_string(second) + kSecond;
   } else if (minute != 0) {
     t += std::to_string(hour) + kHour + std::to_string(minute) + kMinute;
   } else if (hour != 0) {
@@ -352,8 +348,8 @@ Text datetime_to_text(DateTime value) {
 
 DateTime datetime_from_fields(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
                               int32_t second) {
-  const long long days = days_from_civil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
-                         kDateTimeOf1970;
+  const long long days =
+      days_from_civil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + kDateTimeOf1970;
   const int clamped_second = second > 59 ? 59 : second;  // a leap second
   const double time_of_day = (hour * 3600 + minute * 60 + clamped_second) / 86400.0;
   return days < 0 ? static_cast<double>(days) - time_of_day : static_cast<double>(days) + time_of_day;
@@ -365,14 +361,15 @@ DateTime current_datetime() {
   // the 32-bit program ends in 2038 and follows a TZ variable of its own.
   SYSTEMTIME local{};
   GetLocalTime(&local);
-  return datetime_from_fields(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
+  return datetime_from_fields(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute,
+                              local.wSecond);
 #else
   const std::time_t now = std::time(nullptr);
   if (now == static_cast<std::time_t>(-1)) return 0.0;
   std::tm local{};
   if (localtime_r(&now, &local) == nullptr) return 0.0;
-  return datetime_from_fields(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                              local.tm_sec);
+  return datetime_from_fields(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                              local.tm_min, local.tm_sec);
 #endif
 }
 
@@ -485,8 +482,7 @@ double text_to_number(const Text& text) {
   }
 
   double value = 0.0;
-  const auto parsed = std::from_chars(s.data() + start, s.data() + i, value,
-                                      std::chars_format::general);
+  const auto parsed = std::from_chars(s.data() + start, s.data() + i, value, std::chars_format::general);
   if (parsed.ec == std::errc::result_out_of_range) {
     // Beyond the double range the nearest real is infinity; below the
     // smallest subnormal it is zero. The decimal order of the first

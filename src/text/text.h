@@ -22,10 +22,10 @@ bool is_trail_byte(unsigned char byte);
 size_t char_length(const Text& text, size_t at);
 
 Text int_to_text(int32_t value);
-Text real_to_text(double value);      // 13 significant digits
-Text single_to_text(float value);     // 6 significant digits
+Text real_to_text(double value);   // 13 significant digits
+Text single_to_text(float value);  // 6 significant digits
 Text datetime_to_text(DateTime value);
-DateTime current_datetime();          // local time, whole seconds
+DateTime current_datetime();  // local time, whole seconds
 
 // A calendar date and time of day (as Windows gives the local time: year from
 // 1601, month 1-12, day 1-31, hour, minute, second) as a DateTime in whole

@@ -38,8 +38,8 @@ const ControlSpec kControls[] = {
     {打开博客, L"BUTTON", kButtonStyle, 0, 0, 149, 160, 88, 26, "Quelmo博客"},
     {关于_内容, L"STATIC", kLabelStyle, 0, 0, 16, 47, 344, 57, "标签"},
     {确定, L"BUTTON", kButtonStyle, 0, 0, 266, 160, 88, 26, "确定"},
-    {关于窗口主标签, L"STATIC", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 0,
-     4, 376, 40, "关于"},
+    {关于窗口主标签, L"STATIC", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 0, 4,
+     376, 40, "关于"},
 };
 constexpr int kControlCount = sizeof(kControls) / sizeof(kControls[0]);
 
@@ -53,12 +53,13 @@ void set_text(HWND hwnd, const Text& text) { SetWindowTextW(hwnd, to_wide(text).
 // The window is composed from the texts it is handed.
 bool created(HWND window, const void* creation_data) {
   // Height 20, normal weight, no face: the system picks the face.
-  g_title_font = CreateFontW(-20, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"");
+  g_title_font = CreateFontW(-20, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"");
   HFONT gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (int i = 0; i < kControlCount; ++i) {
     SendMessageW(g_state.controls[i], WM_SETFONT,
-                 reinterpret_cast<WPARAM>(kControls[i].id == 关于窗口主标签 ? g_title_font : gui_font), FALSE);
+                 reinterpret_cast<WPARAM>(kControls[i].id == 关于窗口主标签 ? g_title_font : gui_font),
+                 FALSE);
   }
   set_text(control(Email), contact_text());
   if (creation_data != nullptr) {
@@ -111,9 +112,21 @@ bool key(const MSG& msg) {
 }
 
 // Caption with the system menu and close box; no minimise or maximise box.
-const WindowDefinition kAboutWindow = {
-    kAboutWindowClass, "关于", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, kWidth, kHeight, kControls, kControlCount,
-    确定,              0,      &g_state,                                 created, handle, destroyed, key, nullptr};
+const WindowDefinition kAboutWindow = {kAboutWindowClass,
+                                       "关于",
+                                       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                                       kWidth,
+                                       kHeight,
+                                       kControls,
+                                       kControlCount,
+                                       确定,
+                                       0,
+                                       &g_state,
+                                       created,
+                                       handle,
+                                       destroyed,
+                                       key,
+                                       nullptr};
 
 // Frees a text's storage; an empty text holds none and is left alone.
 void free_text(Text& text) {

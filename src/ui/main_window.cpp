@@ -23,11 +23,11 @@ constexpr int kHeight = 466;
 const char kTitle[] = "Quelmo计算机性能评估工具";
 
 // The window template: controls in their order. A box's parent is its group box.
-constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_CENTER |
-                               BS_VCENTER | BS_MULTILINE | BS_TEXT;
+constexpr DWORD kButtonStyle =
+    WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE | BS_TEXT;
 constexpr DWORD kGroupStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX | BS_LEFT;
-constexpr DWORD kBoxStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_LEFT |
-                            ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
+constexpr DWORD kBoxStyle =
+    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX;
 
 const ControlSpec kControls[] = {
@@ -62,9 +62,8 @@ std::atomic<HWND> g_box_computer{nullptr};
 HWND control(int id) { return ::control(main_window(), id); }
 
 HFONT make_font(int height) {
-  return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
-                     to_wide("微软雅黑").c_str());
+  return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH, to_wide("微软雅黑").c_str());
 }
 
 // The group boxes parent the text boxes, so the boxes' colour requests and
@@ -137,11 +136,20 @@ void run_handler(void (*handler)()) {
 void on_command(int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
-    case 按钮_关于: run_handler(g_handlers.about); break;
-    case 按钮_开始评估: run_handler(g_handlers.start); break;
-    case 按钮_复制到剪贴板: run_handler(g_handlers.copy); break;
-    case 按钮_退出: run_handler(g_handlers.exit); break;
-    default: break;
+    case 按钮_关于:
+      run_handler(g_handlers.about);
+      break;
+    case 按钮_开始评估:
+      run_handler(g_handlers.start);
+      break;
+    case 按钮_复制到剪贴板:
+      run_handler(g_handlers.copy);
+      break;
+    case 按钮_退出:
+      run_handler(g_handlers.exit);
+      break;
+    default:
+      break;
   }
 }
 
@@ -190,8 +198,8 @@ bool created(HWND window, const void*) {
   for (int i = 0; i < kControlCount; ++i) {
     const ControlSpec& spec = kControls[i];
     HWND c = g_state.controls[i];
-    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(spec.id == 标签_主标题 ? g_main.title_font : g_main.font),
-                 FALSE);
+    SendMessageW(c, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(spec.id == 标签_主标题 ? g_main.title_font : g_main.font), FALSE);
     if (spec.style == kBoxStyle) SendMessageW(c, EM_SETLIMITTEXT, 0, 0);  // the system maximum
     if (spec.style == kGroupStyle) {
       g_main.group_procedure = reinterpret_cast<WNDPROC>(
@@ -219,7 +227,8 @@ bool handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& resu
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-      result = black_on(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_BTNFACE), GetSysColorBrush(COLOR_BTNFACE));
+      result = black_on(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_BTNFACE),
+                        GetSysColorBrush(COLOR_BTNFACE));
       return true;
     case kEnableStartButton:
       enable_start_button(wparam != 0);
@@ -256,8 +265,8 @@ bool key(const MSG& msg) {
     SendMessageW(window, WM_CLOSE, 0, 0);
     return true;
   }
-  const HWND tab_order[] = {control(编辑框_计算机信息), control(编辑框_性能信息), control(按钮_关于),
-                            control(按钮_开始评估), control(按钮_复制到剪贴板), control(按钮_退出)};
+  const HWND tab_order[] = {control(编辑框_计算机信息), control(编辑框_性能信息),   control(按钮_关于),
+                            control(按钮_开始评估),     control(按钮_复制到剪贴板), control(按钮_退出)};
   // Every button is a default-style button; Enter elsewhere clicks the first
   // enabled one in template order.
   const HWND buttons[] = {control(按钮_关于), control(按钮_退出), control(按钮_复制到剪贴板),
@@ -272,9 +281,11 @@ const wchar_t* control_class(int index, const wchar_t* normal) {
 }
 
 // A caption without a system menu: no close box, no minimise or maximise box.
-const WindowDefinition kMainWindow = {
-    kMainWindowClass, kTitle,  WS_OVERLAPPED | WS_CAPTION, kWidth, kHeight, kControls,
-    kControlCount,    按钮_开始评估, 编辑框_计算机信息, &g_state, created, handle, destroyed, key, control_class};
+const WindowDefinition kMainWindow = {kMainWindowClass, kTitle,        WS_OVERLAPPED | WS_CAPTION,
+                                      kWidth,           kHeight,       kControls,
+                                      kControlCount,    按钮_开始评估, 编辑框_计算机信息,
+                                      &g_state,         created,       handle,
+                                      destroyed,        key,           control_class};
 
 }  // namespace
 

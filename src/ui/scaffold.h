@@ -41,7 +41,7 @@ struct WindowState {
 struct WindowDefinition {
   const wchar_t* class_name;
   const char* title;
-  DWORD style;     // WS_OVERLAPPED | WS_CAPTION ...; always WS_EX_APPWINDOW, no owner
+  DWORD style;        // WS_OVERLAPPED | WS_CAPTION ...; always WS_EX_APPWINDOW, no owner
   int width, height;  // outer size; the window opens centred on the screen
   const ControlSpec* controls;
   int control_count;

@@ -71,13 +71,12 @@ bool create_controls(const WindowDefinition& window, HWND hwnd) {
       const ControlSpec& spec = window.controls[i];
       if ((spec.parent_id != 0) != (pass == 1)) continue;
       HWND parent = spec.parent_id == 0 ? hwnd : control(window, spec.parent_id);
-      const wchar_t* window_class = window.control_class != nullptr
-                                        ? window.control_class(i, spec.window_class)
-                                        : spec.window_class;
+      const wchar_t* window_class =
+          window.control_class != nullptr ? window.control_class(i, spec.window_class) : spec.window_class;
       const std::wstring text = spec.text != nullptr ? to_wide(spec.text) : std::wstring();
-      HWND created = CreateWindowExW(spec.ex_style, window_class, text.c_str(), spec.style, spec.left,
-                                     spec.top, spec.width, spec.height, parent,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+      HWND created = CreateWindowExW(
+          spec.ex_style, window_class, text.c_str(), spec.style, spec.left, spec.top, spec.width, spec.height,
+          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
       if (created == nullptr) {
         note_creation_failure(Text("控件“") + (spec.text != nullptr ? spec.text : "") + "”", GetLastError());
         return false;
@@ -109,14 +108,16 @@ void top_window_destroyed(const WindowDefinition& window) {
 
 LRESULT scaffold_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
-    const auto* creation = static_cast<const Creation*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    const auto* creation =
+        static_cast<const Creation*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->definition));
   }
   const auto* window = reinterpret_cast<const WindowDefinition*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
   switch (message) {
     case WM_CREATE: {
-      const auto* creation = static_cast<const Creation*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+      const auto* creation =
+          static_cast<const Creation*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
       window->state->hwnd.store(hwnd);
       if (!create_controls(*window, hwnd)) return -1;
       window->state->saved_focus = control(*window, window->first_focus_id);
@@ -181,8 +182,8 @@ HWND create_window(const WindowDefinition& window, const void* data) {
   }
   const POINT at = centred_position(window.width, window.height);
   Creation creation{&window, data};
-  return CreateWindowExW(WS_EX_APPWINDOW, window.class_name, to_wide(window.title).c_str(), window.style, at.x,
-                         at.y, window.width, window.height, nullptr, nullptr, GetModuleHandleW(nullptr),
+  return CreateWindowExW(WS_EX_APPWINDOW, window.class_name, to_wide(window.title).c_str(), window.style,
+                         at.x, at.y, window.width, window.height, nullptr, nullptr, GetModuleHandleW(nullptr),
                          &creation);
 }
 
@@ -301,7 +302,8 @@ bool handle_window_key(const MSG& msg) {
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
   if (root == nullptr) return false;
   for (const WindowDefinition* known : g_known) {
-    if (known != nullptr && known->key != nullptr && root == known->state->hwnd.load()) return known->key(msg);
+    if (known != nullptr && known->key != nullptr && root == known->state->hwnd.load())
+      return known->key(msg);
   }
   return false;
 }

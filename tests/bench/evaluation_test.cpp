@@ -33,10 +33,14 @@ std::atomic<bool> release_all{false};
 
 bool should_fail(int call) {
   switch (fail_starts.load()) {
-    case FailStarts::none: return false;
-    case FailStarts::every_other: return call % 2 == 1;
-    case FailStarts::all: return true;
-    case FailStarts::last_of_each_stage: return call % 64 == 63;
+    case FailStarts::none:
+      return false;
+    case FailStarts::every_other:
+      return call % 2 == 1;
+    case FailStarts::all:
+      return true;
+    case FailStarts::last_of_each_stage:
+      return call % 64 == 63;
   }
   return false;
 }
@@ -214,13 +218,12 @@ TEST_P(EvaluationTimes, SumsAndAveragesOfEachRunStartFromZero) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ticks, EvaluationTimes,
-    ::testing::Values(WorkerTimes{"each1000", 5000, 1000, 64000.0f, "1"},
-                      WorkerTimes{"each1500", 5000, 1500, 96000.0f, "1.5"},
-                      WorkerTimes{"wrapPastSignedMax", 0x7FFFFE0Cu, 1000, 64000.0f, "1"},
-                      WorkerTimes{"wrapPastZero", 0xFFFFFE0Cu, 1000, 64000.0f, "1"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Ticks, EvaluationTimes,
+                         ::testing::Values(WorkerTimes{"each1000", 5000, 1000, 64000.0f, "1"},
+                                           WorkerTimes{"each1500", 5000, 1500, 96000.0f, "1.5"},
+                                           WorkerTimes{"wrapPastSignedMax", 0x7FFFFE0Cu, 1000, 64000.0f, "1"},
+                                           WorkerTimes{"wrapPastZero", 0xFFFFFE0Cu, 1000, 64000.0f, "1"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- which ticks each stage's time spans ---------------------------------------
 // A clock that moves only while a performance line is being written: line n
@@ -252,10 +255,22 @@ void use_line_clock(const std::array<int32_t, kRunLines>& costs) {
 
 // The lines of a run, by index.
 enum RunLine {
-  addition_launch, addition_average, addition_total, addition_end,
-  multiplication_launch, multiplication_average, multiplication_total, multiplication_end,
-  logarithm_launch, logarithm_average, logarithm_total, logarithm_end,
-  sort_start, sort_time, sort_end, score_written,
+  addition_launch,
+  addition_average,
+  addition_total,
+  addition_end,
+  multiplication_launch,
+  multiplication_average,
+  multiplication_total,
+  multiplication_end,
+  logarithm_launch,
+  logarithm_average,
+  logarithm_total,
+  logarithm_end,
+  sort_start,
+  sort_time,
+  sort_end,
+  score_written,
 };
 
 std::array<int32_t, kRunLines> costs_of(std::initializer_list<std::pair<RunLine, int32_t>> lines) {
@@ -329,30 +344,45 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Only the launch lines take time: they are inside their stage's total
         // and share.
-        StageSpans{"launchLines",
-                   costs_of({{addition_launch, 1230}, {multiplication_launch, 4560}, {logarithm_launch, 7890}}),
-                   {"1.23", "4.6", "7.9", "0"}, {1230, 4560, 7890, 0}, "3.42"},
+        StageSpans{
+            "launchLines",
+            costs_of({{addition_launch, 1230}, {multiplication_launch, 4560}, {logarithm_launch, 7890}}),
+            {"1.23", "4.6", "7.9", "0"},
+            {1230, 4560, 7890, 0},
+            "3.42"},
         // The average lines come before the total's tick.
-        StageSpans{"averageLines",
-                   costs_of({{addition_average, 1110}, {multiplication_average, 2220}, {logarithm_average, 3330}}),
-                   {"1.11", "2.2", "3.3", "0"}, {1110, 2220, 3330, 0}, "1.665"},
+        StageSpans{
+            "averageLines",
+            costs_of({{addition_average, 1110}, {multiplication_average, 2220}, {logarithm_average, 3330}}),
+            {"1.11", "2.2", "3.3", "0"},
+            {1110, 2220, 3330, 0},
+            "1.665"},
         // A total line is outside its own figure but inside its stage's share.
         StageSpans{"totalLines",
                    costs_of({{addition_total, 1500}, {multiplication_total, 2500}, {logarithm_total, 3500}}),
-                   {"0", "0", "0", "0"}, {1500, 2500, 3500, 0}, "1.875"},
+                   {"0", "0", "0", "0"},
+                   {1500, 2500, 3500, 0},
+                   "1.875"},
         // Only the logarithm's end line falls inside a share: the other two
         // come after their stage's score tick and before the next launch.
         StageSpans{"endLines",
                    costs_of({{addition_end, 1000}, {multiplication_end, 2000}, {logarithm_end, 4000}}),
-                   {"0", "0", "0", "0"}, {0, 0, 4000, 0}, "1"},
+                   {"0", "0", "0", "0"},
+                   {0, 0, 4000, 0},
+                   "1"},
         // The sort's own lines are outside sort_ms.
         StageSpans{"sortLines",
                    costs_of({{sort_start, 1000}, {sort_time, 2000}, {sort_end, 3000}, {score_written, 5000}}),
-                   {"0", "0", "0", "0"}, {0, 0, 0, 0}, "0"},
+                   {"0", "0", "0", "0"},
+                   {0, 0, 0, 0},
+                   "0"},
         // Every line its own cost: addition 40+80 for the total, +160 for the
         // share; multiplication 640+1280, +2560; logarithm 10240+20480,
         // +40960+81920; (280+4480+153600)/4 ms = 39.59 s.
-        StageSpans{"everyLineItsOwn", powers_of_two(), {"0.12", "1.9", "30.7", "0"}, {280, 4480, 153600, 0},
+        StageSpans{"everyLineItsOwn",
+                   powers_of_two(),
+                   {"0.12", "1.9", "30.7", "0"},
+                   {280, 4480, 153600, 0},
                    "39.59"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -384,7 +414,8 @@ TEST_P(EvaluationStartFailures, StageFinishesWithTheWorkersThatStarted) {
 
 INSTANTIATE_TEST_SUITE_P(Starts, EvaluationStartFailures,
                          ::testing::Values(FailureCase{"everyOther", FailStarts::every_other, 32, "0.5"},
-                                           FailureCase{"lastOfEachStage", FailStarts::last_of_each_stage, 63, "0.5"},
+                                           FailureCase{"lastOfEachStage", FailStarts::last_of_each_stage, 63,
+                                                       "0.5"},
                                            FailureCase{"all", FailStarts::all, 0, "0"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -465,13 +496,12 @@ TEST(EvaluationLines, SumsAreSinglePrecisionAddedInDouble) {
 }
 
 TEST(EvaluationTicks, DifferencesAreTakenModulo32Bits) {
-  struct Case { int32_t from, to, ms; };
+  struct Case {
+    int32_t from, to, ms;
+  };
   const Case cases[] = {
-      {1000, 2500, 1500},
-      {INT32_MAX, INT32_MIN, 1},
-      {INT32_MAX - 499, INT32_MIN + 500, 1000},
-      {-1, 999, 1000},
-      {-500, 500, 1000},
+      {1000, 2500, 1500}, {INT32_MAX, INT32_MIN, 1}, {INT32_MAX - 499, INT32_MIN + 500, 1000},
+      {-1, 999, 1000},    {-500, 500, 1000},
   };
   for (const Case& c : cases) EXPECT_EQ(ticks_between(c.from, c.to), c.ms) << c.from << " -> " << c.to;
 }

@@ -166,7 +166,8 @@ TEST_F(AboutTest, OkThenAboutBeforeTheCloseIsCarriedOutLeavesOneFreshWindow) {
   // it was composed and placed afresh.
   SetWindowTextW(old, L"marker");
   SetWindowPos(old, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
-  ASSERT_TRUE(e2e::wait_until([&] { return e2e::window_rect(old).left == 5 && e2e::window_rect(old).top == 5; }));
+  ASSERT_TRUE(
+      e2e::wait_until([&] { return e2e::window_rect(old).left == 5 && e2e::window_rect(old).top == 5; }));
 
   HWND ok = e2e::find_control(old, 确定);
   HWND about_button = e2e::find_control(main, 按钮_关于);
@@ -305,8 +306,7 @@ TEST_F(AboutTest, BlogButtonOpensTheAddressAndTheWindowStays) {
   ASSERT_NE(about, nullptr);
   e2e::click(e2e::find_control(about, 打开博客));
   const Text expected = Text(about_contact::kBlogAddress) + "\r\n";
-  EXPECT_TRUE(e2e::wait_until([&] { return e2e::read_file(log) == expected; }))
-      << e2e::read_file(log);
+  EXPECT_TRUE(e2e::wait_until([&] { return e2e::read_file(log) == expected; })) << e2e::read_file(log);
   EXPECT_TRUE(IsWindow(about));
   EXPECT_TRUE(IsWindowVisible(about));
   EXPECT_EQ(about_count(), 1u);

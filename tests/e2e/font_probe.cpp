@@ -16,7 +16,8 @@ void describe_font(HWND control, LONG request) {
     report->has_font = font != nullptr;
     report->is_default_gui_font = font != nullptr && font == GetStockObject(DEFAULT_GUI_FONT);
     LOGFONTW described = {};
-    report->described = font != nullptr && GetObjectW(font, sizeof(described), &described) == sizeof(described);
+    report->described =
+        font != nullptr && GetObjectW(font, sizeof(described), &described) == sizeof(described);
     report->font = described;
     InterlockedExchange(&report->request, request);
     UnmapViewOfFile(report);

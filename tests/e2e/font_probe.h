@@ -19,10 +19,10 @@ inline constexpr char kHookProcedure[] = "font_probe_hook";   // a WH_CALLWNDPRO
 inline constexpr wchar_t kMessage[] = L"QuelmoE2eFontProbe";  // registered; wParam: request number
 
 struct Report {
-  LONG request;                // the request number, written last
-  BOOL has_font;               // WM_GETFONT gave a font (else the control draws with the system font)
-  BOOL is_default_gui_font;    // that font is the stock DEFAULT_GUI_FONT
-  BOOL described;              // GetObjectW described it
+  LONG request;              // the request number, written last
+  BOOL has_font;             // WM_GETFONT gave a font (else the control draws with the system font)
+  BOOL is_default_gui_font;  // that font is the stock DEFAULT_GUI_FONT
+  BOOL described;            // GetObjectW described it
   LOGFONTW font;
 };
 

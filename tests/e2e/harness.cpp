@@ -76,11 +76,11 @@ std::wstring wide(const Text& text) {
 
 Text narrow(const std::wstring& text) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(kCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(kCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                    nullptr, nullptr);
   Text out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kCodePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                      nullptr, nullptr);
+  WideCharToMultiByte(kCodePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                      nullptr);
   return out;
 }
 
@@ -125,8 +125,7 @@ DWORD Program::exit_code() const {
 }
 
 std::wstring program_path(Variant variant) {
-  return build_folder() +
-         (variant == Variant::seams ? L"\\quelmo-eval-seams.exe" : L"\\quelmo-eval.exe");
+  return build_folder() + (variant == Variant::seams ? L"\\quelmo-eval-seams.exe" : L"\\quelmo-eval.exe");
 }
 
 std::unique_ptr<Program> start_program(const Environment& environment, Variant variant) {
@@ -148,9 +147,8 @@ std::wstring fresh_temp_path(const char* stem) {
   wchar_t folder[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, folder);
   static int counter = 0;
-  std::wstring path = std::wstring(folder) + wide(stem) + L"-" +
-                      std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) +
-                      L".log";
+  std::wstring path = std::wstring(folder) + wide(stem) + L"-" + std::to_wstring(GetCurrentProcessId()) +
+                      L"-" + std::to_wstring(++counter) + L".log";
   DeleteFileW(path.c_str());
   return path;
 }
@@ -177,8 +175,7 @@ bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
   }
 }
 
-std::vector<HWND> top_windows(const Program& program, const wchar_t* window_class,
-                              const Text* title) {
+std::vector<HWND> top_windows(const Program& program, const wchar_t* window_class, const Text* title) {
   std::vector<HWND> found;
   for (HWND hwnd : support::top_windows(program.pid(), window_class)) {
     if (title == nullptr || window_text(hwnd) == *title) found.push_back(hwnd);
@@ -361,9 +358,7 @@ bool set_focus(const Program& program, HWND control, int timeout_ms) {
   return wait_until([&] { return focused_control(program) == control; }, half);
 }
 
-bool message_box_open(const Program& program) {
-  return !top_windows(program, L"#32770").empty();
-}
+bool message_box_open(const Program& program) { return !top_windows(program, L"#32770").empty(); }
 
 std::optional<MessageBoxSeen> wait_message_box(const Program& program, int timeout_ms) {
   HWND box = wait_top_window(program, L"#32770", timeout_ms);
@@ -480,7 +475,8 @@ std::vector<DWORD> pixels(int x, int y, int width, int height, HICON icon) {
     BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
   }
   GdiFlush();
-  std::vector<DWORD> result(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + width * height);
+  std::vector<DWORD> result(static_cast<const DWORD*>(bits),
+                            static_cast<const DWORD*>(bits) + width * height);
   SelectObject(memory, old);
   DeleteObject(bitmap);
   DeleteDC(memory);
@@ -500,23 +496,25 @@ LPCWSTR message_box_icon(HWND box) {
   if (icon_control == nullptr) return nullptr;
   const int size = GetSystemMetrics(SM_CXICON);
   LPCWSTR found = nullptr;
-  wait_until([&] {
-    RECT r{};
-    GetWindowRect(icon_control, &r);
-    const std::vector<DWORD> shown = pixels(r.left, r.top, size, size, nullptr);
-    for (LPCWSTR id : {IDI_WARNING, IDI_INFORMATION, IDI_ERROR, IDI_QUESTION}) {
-      const std::vector<DWORD> standard = pixels(0, 0, size, size, LoadIconW(nullptr, id));
-      size_t differing = 0;
-      for (size_t i = 0; i < shown.size(); ++i) {
-        if ((shown[i] & 0xFFFFFF) != (standard[i] & 0xFFFFFF)) ++differing;
-      }
-      if (differing * 20 < shown.size()) {  // fewer than 5 % of the pixels differ
-        found = id;
-        return true;
-      }
-    }
-    return false;
-  }, 5000);
+  wait_until(
+      [&] {
+        RECT r{};
+        GetWindowRect(icon_control, &r);
+        const std::vector<DWORD> shown = pixels(r.left, r.top, size, size, nullptr);
+        for (LPCWSTR id : {IDI_WARNING, IDI_INFORMATION, IDI_ERROR, IDI_QUESTION}) {
+          const std::vector<DWORD> standard = pixels(0, 0, size, size, LoadIconW(nullptr, id));
+          size_t differing = 0;
+          for (size_t i = 0; i < shown.size(); ++i) {
+            if ((shown[i] & 0xFFFFFF) != (standard[i] & 0xFFFFFF)) ++differing;
+          }
+          if (differing * 20 < shown.size()) {  // fewer than 5 % of the pixels differ
+            found = id;
+            return true;
+          }
+        }
+        return false;
+      },
+      5000);
   return found;
 }
 

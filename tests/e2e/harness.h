@@ -79,8 +79,7 @@ std::unique_ptr<Program> start_executable(const std::wstring& path, const std::w
 // Starts the program with `environment` added to this process's environment
 // (QUELMO_SEAM_* variables of this process are not passed on). Fails the
 // calling test (ADD_FAILURE) and returns nullptr when it cannot be started.
-std::unique_ptr<Program> start_program(const Environment& environment = {},
-                                       Variant variant = Variant::seams);
+std::unique_ptr<Program> start_program(const Environment& environment = {}, Variant variant = Variant::seams);
 
 // The Windows path of a program variant in the build folder.
 std::wstring program_path(Variant variant);
@@ -131,8 +130,7 @@ struct ControlFont {
   bool is_default_gui_font = false;  // it is the stock DEFAULT_GUI_FONT
   LOGFONTW font = {};                // as GetObjectW describes it
 };
-std::optional<ControlFont> control_font(const Program& program, HWND control,
-                                        int timeout_ms = kTimeoutMs);
+std::optional<ControlFont> control_font(const Program& program, HWND control, int timeout_ms = kTimeoutMs);
 
 // Posts BM_CLICK to a button.
 void click(HWND button);
@@ -158,8 +156,7 @@ struct MessageBoxSeen {
   Text caption;
   Text text;
 };
-std::optional<MessageBoxSeen> wait_message_box(const Program& program,
-                                               int timeout_ms = kTimeoutMs);
+std::optional<MessageBoxSeen> wait_message_box(const Program& program, int timeout_ms = kTimeoutMs);
 // Whether a message box of the program is open now.
 bool message_box_open(const Program& program);
 // The standard icon the box shows (IDI_WARNING, IDI_INFORMATION, IDI_ERROR,

@@ -54,8 +54,8 @@ TEST(Reliability, FiveRunsWithAboutAndCopyDuringEachLeakNothing) {
     ASSERT_TRUE(wait_until([&] { return IsWindowEnabled(s.start) != FALSE; }));
     expect_sixteen_lines(performance_lines(s), "4000", "4000", "2000", "8000");
     expect_computer_lines(s);
-    std::printf("after run %d: %zu handles, %.1f MiB private\n", run, support::handle_count(s.program->process()),
-                support::private_mib(s.program->process()));
+    std::printf("after run %d: %zu handles, %.1f MiB private\n", run,
+                support::handle_count(s.program->process()), support::private_mib(s.program->process()));
     if (run == 1) {
       handles_after_first = support::handle_count(s.program->process());
       memory_after_first = support::private_mib(s.program->process());
@@ -98,7 +98,8 @@ TEST(Reliability, StartPressedAgainAndAgainDuringARunStaysOneRun) {
   EXPECT_NE(focused_control(*s.program), s.start);
   for (int i = 0; i < 5; ++i) {
     click(s.start);
-    PostMessageW(s.main, WM_COMMAND, MAKEWPARAM(按钮_开始评估, BN_CLICKED), reinterpret_cast<LPARAM>(s.start));
+    PostMessageW(s.main, WM_COMMAND, MAKEWPARAM(按钮_开始评估, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(s.start));
   }
   ASSERT_TRUE(wait_until([&] { return has_score(s); }, 300000)) << "no score line";
   // Everything posted above has been handled once the window answers a sent message.

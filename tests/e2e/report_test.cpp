@@ -109,10 +109,10 @@ void run_to_score(const Session& s) {
 }
 
 struct Copied {
-  DateTime before = 0;  // the clock just before the click
-  DateTime after = 0;   // and once the confirmation was seen
-  Text text;            // CF_TEXT
-  std::wstring unicode; // CF_UNICODETEXT
+  DateTime before = 0;   // the clock just before the click
+  DateTime after = 0;    // and once the confirmation was seen
+  Text text;             // CF_TEXT
+  std::wstring unicode;  // CF_UNICODETEXT
 };
 
 // Clicks the copy button, checks the confirmation box, reads the clipboard
@@ -125,7 +125,8 @@ struct Copied {
   copied.after = current_datetime();
   if (!box) return ::testing::AssertionFailure() << "no confirmation box";
   if (box->caption != "复制信息") return ::testing::AssertionFailure() << "caption " << box->caption;
-  if (box->text != "信息已经复制，可以直接粘贴。") return ::testing::AssertionFailure() << "text " << box->text;
+  if (box->text != "信息已经复制，可以直接粘贴。")
+    return ::testing::AssertionFailure() << "text " << box->text;
   copied.text = e2e::clipboard_text().value_or("(no CF_TEXT)");
   copied.unicode = e2e::clipboard_unicode_text().value_or(L"(no CF_UNICODETEXT)");
   EXPECT_EQ(box->text, "信息已经复制，可以直接粘贴。");
@@ -147,10 +148,10 @@ struct Copied {
       return ::testing::AssertionSuccess();
     }
   }
-  return ::testing::AssertionFailure() << "clipboard holds:\n"
-                                       << copied.text << "\nexpected (time aside):\n"
-                                       << expected_report(datetime_to_text(copied.before), id, computer,
-                                                          performance);
+  return ::testing::AssertionFailure()
+         << "clipboard holds:\n"
+         << copied.text << "\nexpected (time aside):\n"
+         << expected_report(datetime_to_text(copied.before), id, computer, performance);
 }
 
 Text expected_id() {
@@ -314,7 +315,8 @@ int hold_clipboard(const wchar_t* held_name, const wchar_t* release_name) {
   if (held == nullptr || release == nullptr) return 2;
   // Opened for a window of its own: a clipboard opened without a window
   // Wine lets any other thread open as well, Windows does not.
-  HWND owner = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  HWND owner =
+      CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   if (owner == nullptr || !OpenClipboard(owner)) return 3;
   SetEvent(held);
   WaitForSingleObject(release, 120000);

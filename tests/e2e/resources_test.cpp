@@ -24,8 +24,8 @@ constexpr bool kThisFormIs64Bit = sizeof(void*) == 8;
 
 std::vector<ProgramFile> program_files() {
   std::vector<ProgramFile> files;
-  files.push_back({"this form's program", e2e::program_path(e2e::Variant::plain),
-                   kThisFormIs64Bit ? "amd64" : "x86"});
+  files.push_back(
+      {"this form's program", e2e::program_path(e2e::Variant::plain), kThisFormIs64Bit ? "amd64" : "x86"});
   wchar_t other[MAX_PATH] = {};
   const DWORD length = GetEnvironmentVariableW(L"QUELMO_OTHER_PROGRAM", other, MAX_PATH);
   if (length > 0 && length < MAX_PATH && GetFileAttributesW(other) != INVALID_FILE_ATTRIBUTES) {
@@ -39,7 +39,8 @@ std::vector<ProgramFile> program_files() {
 struct Module {
   HMODULE handle;
   explicit Module(const std::wstring& path)
-      : handle(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+      : handle(LoadLibraryExW(path.c_str(), nullptr,
+                              LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
   ~Module() {
     if (handle) FreeLibrary(handle);
   }
@@ -73,8 +74,8 @@ TEST(ProgramFile, VersionInformationInTheChineseBlock) {
     };
     Translation* translation = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                               &length));
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &length));
     ASSERT_GE(length, sizeof(Translation));
     EXPECT_EQ(translation->language, 0x0804);
   }
@@ -106,9 +107,10 @@ TEST(ProgramFile, IconInThreeSizesAndAManifestForItsArchitecture) {
     EXPECT_NE(xml.find("asInvoker"), std::string::npos);
     EXPECT_NE(xml.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"), std::string::npos);  // Windows 7
     EXPECT_NE(xml.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);  // 10 and 11
-    EXPECT_NE(xml.find(std::string("name=\"Quelmo.QuelmoEval\" version=\"1.0.0.0\" processorArchitecture=\"") +
-                       file.architecture + "\""),
-              std::string::npos)
+    EXPECT_NE(
+        xml.find(std::string("name=\"Quelmo.QuelmoEval\" version=\"1.0.0.0\" processorArchitecture=\"") +
+                 file.architecture + "\""),
+        std::string::npos)
         << xml;
   }
 }

@@ -17,8 +17,6 @@ const char kConfirmation[] =
     "评估过程根据计算机性能不同大约持续5秒-600秒。为了提高评估准确性，开始评估前Quelmo"
     "建议您关闭非必要的程序，您确定要开始评估吗？";
 
-
-
 ::testing::AssertionResult open_session(Session& s, const Environment& environment, Variant variant) {
   s.program = start_program(environment, variant);
   if (s.program == nullptr) return ::testing::AssertionFailure() << "program not started";
@@ -54,8 +52,10 @@ std::vector<Text> lines_of(const Text& text) {
     size_t end = text.find("\r\n", from);
     end = end == Text::npos ? text.size() : end + 2;
     const Text line = text.substr(from, end - from);
-    if (line == "\r\n" && !lines.empty()) lines.back() += line;
-    else lines.push_back(line);
+    if (line == "\r\n" && !lines.empty())
+      lines.back() += line;
+    else
+      lines.push_back(line);
     from = end;
   }
   return lines;
@@ -63,8 +63,9 @@ std::vector<Text> lines_of(const Text& text) {
 
 std::vector<Text> performance_lines(const Session& s) { return lines_of(window_text(s.performance)); }
 
-bool has_score(const Session& s) { return window_text(s.performance).find("您的计算机评分： ") != Text::npos; }
-
+bool has_score(const Session& s) {
+  return window_text(s.performance).find("您的计算机评分： ") != Text::npos;
+}
 
 // Twelve lines of label, tab, value and unit (their values are checked where
 // they are collected).

@@ -91,7 +91,8 @@ TEST_P(EndDuringRun, EndsWithCodeZeroWithinSeconds) {
   ASSERT_TRUE(open_session(s, {{"QUELMO_SEAM_LOOPS", c.sizes}}));
   ASSERT_TRUE(answer_start(s, IDYES));
   ASSERT_TRUE(e2e::wait_until([&] { return performance_lines(s).size() >= c.lines_while_running; }, 120000));
-  ASSERT_EQ(performance_lines(s).size(), c.lines_while_running) << "the stage ended too early to be interrupted";
+  ASSERT_EQ(performance_lines(s).size(), c.lines_while_running)
+      << "the stage ended too early to be interrupted";
   if (c.exit_button) {
     e2e::click(s.exit);
   } else {
@@ -166,22 +167,21 @@ TEST_P(SelectingDuringRun, EveryLineLandsWholeAtTheEnd) {
   expect_computer_lines(s);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Mouse, SelectingDuringRun,
-    ::testing::Values(DragCase{"NoInput", Mouse::none}, DragCase{"HeldDragMovingEvery10ms", Mouse::held_drag},
-                      DragCase{"FloodOfDragGestures", Mouse::flood_of_drags}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Mouse, SelectingDuringRun,
+                         ::testing::Values(DragCase{"NoInput", Mouse::none},
+                                           DragCase{"HeldDragMovingEvery10ms", Mouse::held_drag},
+                                           DragCase{"FloodOfDragGestures", Mouse::flood_of_drags}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-INSTANTIATE_TEST_SUITE_P(
-    Stages, EndDuringRun,
-    ::testing::Values(EndCase{"ExitInAddition", "40000,10,10,100", 1, true},
-                      EndCase{"EscInAddition", "40000,10,10,100", 1, false},
-                      EndCase{"ExitInMultiplication", "10,40000,10,100", 5, true},
-                      EndCase{"EscInMultiplication", "10,40000,10,100", 5, false},
-                      EndCase{"ExitInLogarithm", "10,10,4000,100", 9, true},
-                      EndCase{"EscInLogarithm", "10,10,4000,100", 9, false},
-                      EndCase{"ExitInSort", "10,10,10,150000", 13, true},
-                      EndCase{"EscInSort", "10,10,10,150000", 13, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Stages, EndDuringRun,
+                         ::testing::Values(EndCase{"ExitInAddition", "40000,10,10,100", 1, true},
+                                           EndCase{"EscInAddition", "40000,10,10,100", 1, false},
+                                           EndCase{"ExitInMultiplication", "10,40000,10,100", 5, true},
+                                           EndCase{"EscInMultiplication", "10,40000,10,100", 5, false},
+                                           EndCase{"ExitInLogarithm", "10,10,4000,100", 9, true},
+                                           EndCase{"EscInLogarithm", "10,10,4000,100", 9, false},
+                                           EndCase{"ExitInSort", "10,10,10,150000", 13, true},
+                                           EndCase{"EscInSort", "10,10,10,150000", 13, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -40,9 +40,9 @@ struct FontCase {
 };
 
 const FontCase kFonts[] = {
-    {按钮_关于, -12},        {按钮_退出, -12},        {分组框_运算性能信息, -12},
-    {编辑框_性能信息, -12},  {按钮_复制到剪贴板, -12}, {编辑框_计算机信息, -12},
-    {按钮_开始评估, -12},    {标签_主标题, -16},      {分组框_计算机信息, -12},
+    {按钮_关于, -12},       {按钮_退出, -12},         {分组框_运算性能信息, -12},
+    {编辑框_性能信息, -12}, {按钮_复制到剪贴板, -12}, {编辑框_计算机信息, -12},
+    {按钮_开始评估, -12},   {标签_主标题, -16},       {分组框_计算机信息, -12},
 };
 
 std::wstring upper(std::wstring s) {
@@ -158,7 +158,8 @@ TEST_F(MainWindowTest, BoxesAreEmptyReadOnlyMultiLineWithVerticalScrolling) {
 
 TEST_F(MainWindowTest, TabVisitsTheSixFocusableControls) {
   std::vector<HWND> focusable;
-  for (int id : {编辑框_计算机信息, 编辑框_性能信息, 按钮_关于, 按钮_开始评估, 按钮_复制到剪贴板, 按钮_退出}) {
+  for (int id :
+       {编辑框_计算机信息, 编辑框_性能信息, 按钮_关于, 按钮_开始评估, 按钮_复制到剪贴板, 按钮_退出}) {
     focusable.push_back(e2e::find_control(main, id));
   }
   auto focus_in_list = [&] {
@@ -224,8 +225,8 @@ TEST(ShippedProgram, StartsAndEndsWithEsc) {
 // evaluation first needs it: a message naming the library and the function,
 // then exit code -1 without any clean-up.
 TEST(FatalStop, MissingKernel32FunctionEndsWithMinusOne) {
-  auto program = e2e::start_program({{"QUELMO_SEAM_MISSING_K32", "IsWow64Process"},
-                                     {"QUELMO_SEAM_LOOPS", "1,1,1,10"}});
+  auto program =
+      e2e::start_program({{"QUELMO_SEAM_MISSING_K32", "IsWow64Process"}, {"QUELMO_SEAM_LOOPS", "1,1,1,10"}});
   ASSERT_NE(program, nullptr);
   HWND main = e2e::wait_main_window(*program);
   ASSERT_NE(main, nullptr);
@@ -259,7 +260,8 @@ TEST(FatalStop, MainWindowNotCreatedEndsWithMinusOne) {
   EXPECT_NE(fatal->text.find("控件“关于”创建失败"), Text::npos) << fatal->text;
   // The error given for the missing class: ERROR_CANNOT_FIND_WND_CLASS on
   // Windows, ERROR_CLASS_DOES_NOT_EXIST under Wine.
-  EXPECT_TRUE(fatal->text.find("错误代码 1407）") != Text::npos || fatal->text.find("错误代码 1411）") != Text::npos)
+  EXPECT_TRUE(fatal->text.find("错误代码 1407）") != Text::npos ||
+              fatal->text.find("错误代码 1411）") != Text::npos)
       << fatal->text;
   EXPECT_TRUE(e2e::top_windows(*program, L"QuelmoMainWindow").empty());
   EXPECT_TRUE(program->running()) << "the process ends only once the message is closed";

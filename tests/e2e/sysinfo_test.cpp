@@ -172,8 +172,8 @@ TEST(ComputerInformation, TwelveLinesAfterAConfirmedStart) {
   // Browser: the shortened form of the registered command.
   wchar_t command[1024] = {};
   DWORD size = sizeof command;
-  const LONG status = RegGetValueW(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", nullptr,
-                                   RRF_RT_REG_SZ, nullptr, command, &size);
+  const LONG status = RegGetValueW(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", nullptr, RRF_RT_REG_SZ,
+                                   nullptr, command, &size);
   const Text registered = status == ERROR_SUCCESS ? e2e::narrow(command) : Text();
   ASSERT_TRUE(value_of(lines[11], "浏览器路径：", "", v));
   EXPECT_EQ(v, shorten_browser_path(registered)) << "registered: " << registered;

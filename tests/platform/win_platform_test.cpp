@@ -20,8 +20,8 @@ namespace {
 constexpr char kChildFlag[] = "--call-kernel32=";
 constexpr char kOutOfMemoryFlag[] = "--run-out-of-memory=";
 
-const char* const kEntries[] = {"QueryPerformanceFrequency", "QueryPerformanceCounter",
-                                "IsWow64Process", "GetLogicalDrives", "GetDriveTypeA"};
+const char* const kEntries[] = {"QueryPerformanceFrequency", "QueryPerformanceCounter", "IsWow64Process",
+                                "GetLogicalDrives", "GetDriveTypeA"};
 
 // The child: calls one entry, which the seam makes missing, and reports 0 if
 // the call came back, which a missing entry must not.
@@ -124,8 +124,14 @@ TEST(TextCrossing, BytesOfOtherCodePagesBecome936) {
       {"Japanese Shift-JIS kanji", 932, "\x93\x8C\x8B\x9E-PC", "\x96\x7C\xBE\xA9-PC"},
       {"Cyrillic", 1251, "\xCF\xCA-\xC8\xE2\xE0\xED", "\xA7\xB1\xA7\xAC-\xA7\xAA\xA7\xD3\xA7\xD1\xA7\xDF"},
       {"Chinese name already in 936", 936, "\xB2\xE2\xCA\xD4\xBB\xFA", "\xB2\xE2\xCA\xD4\xBB\xFA"},
-      {"Korean Hangul, which 936 lacks", 949, "\xC7\xD1\xB1\xB9-PC", "?" "?-PC"},
-      {"Central European, partly in 936", 1250, "\xC5\xF3" "d\x9F", "?\xA8\xAE" "d?"},
+      {"Korean Hangul, which 936 lacks", 949, "\xC7\xD1\xB1\xB9-PC",
+       "?"
+       "?-PC"},
+      {"Central European, partly in 936", 1250,
+       "\xC5\xF3"
+       "d\x9F",
+       "?\xA8\xAE"
+       "d?"},
       {"empty name", 1252, "", ""},
   };
   for (const Row& r : rows) {

@@ -21,7 +21,7 @@ struct FakeDrive {
 };
 
 std::map<char, FakeDrive> drives;
-uint32_t extra_mask_bits = 0;       // bits set besides the drives of the table
+uint32_t extra_mask_bits = 0;        // bits set besides the drives of the table
 std::vector<std::string> type_asks;  // roots GetDriveTypeA was asked about
 std::vector<char> space_asks;        // letters of total_kb/free_kb queries
 
@@ -87,8 +87,8 @@ TEST_F(DriveWalk, EveryPresentLetterIsTypedButOnlyFixedDrivesAreMeasured) {
   drives['J'] = {7, 9, 9};
   drives['Z'] = {3, 1000, 400};
   DriveSums sums = walk_fixed_drives(fake);
-  EXPECT_EQ(type_asks, (std::vector<std::string>{"A:\\", "C:\\", "D:\\", "E:\\", "F:\\", "G:\\",
-                                                  "H:\\", "I:\\", "J:\\", "Z:\\"}));
+  EXPECT_EQ(type_asks, (std::vector<std::string>{"A:\\", "C:\\", "D:\\", "E:\\", "F:\\", "G:\\", "H:\\",
+                                                 "I:\\", "J:\\", "Z:\\"}));
   // total then free for each fixed drive, in the order A to Z
   EXPECT_EQ(space_asks, (std::vector<char>{'C', 'C', 'Z', 'Z'}));
   EXPECT_EQ(sums.total, 488386584 + 1000);
@@ -173,7 +173,7 @@ TEST(UsedShare, RoundsToTenthsBeforeScaling) {
     const char* text;
   };
   const Case cases[] = {
-      {49, 1000, "0"},    {50, 1000, "10"},  {749, 1000, "70"}, {750, 1000, "80"},
+      {49, 1000, "0"},     {50, 1000, "10"}, {749, 1000, "70"}, {750, 1000, "80"},
       {1000, 1000, "100"}, {0, 1000, "0"},   {0, 0, "0"},       {-1, 0, "0"},
   };
   for (const Case& c : cases) {
@@ -243,12 +243,29 @@ TEST(VendorTable, EveryRowAndTheDefault) {
 
 TEST(MachineTypeTable, EveryCodeAndTheDefault) {
   const std::map<int32_t, const char*> names = {
-      {1, "其他"},          {3, "台式计算机"},   {4, "桌面卧式"},     {5, "比萨盒"},
-      {6, "微塔式"},        {7, "塔式"},         {8, "便携机"},       {9, "便携式电脑"},
-      {10, "笔记本"},       {11, "手持式"},      {12, "扩展坞"},      {13, "一体式计算机"},
-      {14, "小笔记簿型电脑"}, {15, "不占地方的笔记本电脑"}, {16, "便当盒"}, {17, "主系统机箱"},
-      {18, "智能插槽扩展器"}, {19, "副基座系統"}, {20, "总线扩展机箱"}, {21, "周边机箱"},
-      {22, "存储机箱"},     {23, "机架式机箱"},  {24, "密封机壳PC"},
+      {1, "其他"},
+      {3, "台式计算机"},
+      {4, "桌面卧式"},
+      {5, "比萨盒"},
+      {6, "微塔式"},
+      {7, "塔式"},
+      {8, "便携机"},
+      {9, "便携式电脑"},
+      {10, "笔记本"},
+      {11, "手持式"},
+      {12, "扩展坞"},
+      {13, "一体式计算机"},
+      {14, "小笔记簿型电脑"},
+      {15, "不占地方的笔记本电脑"},
+      {16, "便当盒"},
+      {17, "主系统机箱"},
+      {18, "智能插槽扩展器"},
+      {19, "副基座系統"},
+      {20, "总线扩展机箱"},
+      {21, "周边机箱"},
+      {22, "存储机箱"},
+      {23, "机架式机箱"},
+      {24, "密封机壳PC"},
   };
   for (int32_t code = -2; code <= 30; ++code) {
     auto it = names.find(code);
@@ -279,18 +296,18 @@ TEST(ShortenBrowserPath, Table) {
       {"C:\\Apps\\browser.exe", "C:\\Apps\\browser.exe"},
       {"C:\\Tools\\viewer.html", "C:\\Tools\\viewer.htm"},
       {"D:\\Apps\\Browser\\run", "D:\\Apps\\Browser\\run\\"},
-      {"D:\\Browsers\\run", "D:\\Browsers\\run\\"},         // exactly 8 bytes stay whole
-      {"D:\\Browsers1\\run", "D:\\Browse~1\\run\\"},        // 9 bytes are cut
+      {"D:\\Browsers\\run", "D:\\Browsers\\run\\"},   // exactly 8 bytes stay whole
+      {"D:\\Browsers1\\run", "D:\\Browse~1\\run\\"},  // 9 bytes are cut
       {q + "C:\\B\\b.exe" + q + " -p x.y", q + "C:\\B\\b.exe" + q + " -p x.y"},
       {"browser.exe", ""},
       {"", ""},
-      {"\\", ""},                     // one empty segment
-      {"C:\\", ""},                   // a trailing backslash adds no segment
+      {"\\", ""},    // one empty segment
+      {"C:\\", ""},  // a trailing backslash adds no segment
       {"C:\\x\\", "C:\\x\\"},
-      {"\\\\\\", "\\\\\\"},          // only backslashes: three empty segments
+      {"\\\\\\", "\\\\\\"},  // only backslashes: three empty segments
       {"\\\\", "\\\\"},
-      {"\\a.exe", "\\a.exe"},         // a leading backslash gives an empty first segment
-      {"C:\\\\a.exe", "C:\\\\a.exe"}, // two in a row give an empty segment
+      {"\\a.exe", "\\a.exe"},          // a leading backslash gives an empty first segment
+      {"C:\\\\a.exe", "C:\\\\a.exe"},  // two in a row give an empty segment
       {"C:\\Very Long Folder\\last segment without dot", "C:\\Very L~1\\last s~1\\"},
       {"C:\\a.b.c\\x.exe", "C:\\a.b.c\\x.exe"},  // a "." before the last segment counts for nothing
       {"C:\\x\\.", "C:\\x\\."},
@@ -348,7 +365,8 @@ TEST(Scripts, ChassisScriptLines) {
   EXPECT_EQ(lines[2],
             "    Set objWMIService = GetObject(\"winmgmts:{impersonationLevel=impersonate}!\\\\\" & "
             "strComputer & \"\\root\\cimv2\") ");
-  EXPECT_EQ(lines[3], "    Set colChassis = objWMIService.ExecQuery(\"Select * from Win32_SystemEnclosure\") ");
+  EXPECT_EQ(lines[3],
+            "    Set colChassis = objWMIService.ExecQuery(\"Select * from Win32_SystemEnclosure\") ");
   EXPECT_EQ(lines[4], "    For Each objChassis in colChassis ");
   EXPECT_EQ(lines[5], "        For Each strChassisType in objChassis.ChassisTypes ");
   EXPECT_EQ(lines[6], "            getChassisType = strChassisType");

@@ -65,16 +65,16 @@ TEST_F(ScriptBridge, ConversionsOfRealFunctionValues) {
     const char* text;
   };
   const Case cases[] = {
-      {"", VT_EMPTY, 0, ""},                        // no value assigned
+      {"", VT_EMPTY, 0, ""},  // no value assigned
       {"f = Null", VT_NULL, 0, ""},
       {"f = CLng(3)", VT_I4, 3, "3"},
       {"f = 2.5", VT_R8, 2.5, "2.5"},
       {"f = \"12\"", VT_BSTR, 12, "12"},
       {"f = \"abc\"", VT_BSTR, 0, "abc"},
       {"f = \"\"", VT_BSTR, 0, ""},
-      {"f = \"处理器\"", VT_BSTR, 0, "处理器"},    // code page 936 both ways
+      {"f = \"处理器\"", VT_BSTR, 0, "处理器"},  // code page 936 both ways
       {"f = Array(1, 2)", VT_ARRAY | VT_VARIANT, 0, ""},
-      {"f = 1 / 0", VT_EMPTY, 0, ""},               // the function raises an error
+      {"f = 1 / 0", VT_EMPTY, 0, ""},  // the function raises an error
   };
   for (const Case& c : cases) {
     Evaluated e = evaluate(c.body);
@@ -119,7 +119,8 @@ TEST_F(ScriptBridge, UnregisteredClassGivesEmptyAndEveryStepFails) {
 
 // Evaluate and convert in one call, the way the collectors and the copy use it.
 TEST_F(ScriptBridge, EvaluateAndConvertInOneCall) {
-  const Text script = "Function f()\r\nf = \"机\" & 2\r\nEnd Function\r\nFunction g()\r\ng = 7\r\nEnd Function";
+  const Text script =
+      "Function f()\r\nf = \"机\" & 2\r\nEnd Function\r\nFunction g()\r\ng = 7\r\nEnd Function";
   EXPECT_EQ(evaluate_script_text(script, "f"), "机2");
   EXPECT_EQ(evaluate_script_number(script, "g"), 7);
   EXPECT_EQ(evaluate_script_number(script, "NoSuchFunction"), 0);
@@ -185,8 +186,9 @@ class Registry : public ::testing::Test {
   void SetUp() override {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuelmoSysinfoTest");
     HKEY handle;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr),
+        ERROR_SUCCESS);
     set_text(handle, nullptr, REG_SZ, L"\"C:\\Program Files\\浏览器\\run.exe\" -nohome");
     set_text(handle, L"plain", REG_SZ, L"%QUELMO_SYSINFO_DIR%\\b.exe");
     set_text(handle, L"expand", REG_EXPAND_SZ, L"%QUELMO_SYSINFO_DIR%\\b.exe");

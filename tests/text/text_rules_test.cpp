@@ -52,13 +52,11 @@ constexpr double k2011_12_31 = 40908;
 // --- int_to_text -----------------------------------------------------------
 
 TEST(IntToText, DecimalWithSignOnlyWhenNegative) {
-  const struct { int32_t value; const char* text; } cases[] = {
-      {2793, "2793"},
-      {-5, "-5"},
-      {0, "0"},
-      {10, "10"},
-      {INT32_MAX, "2147483647"},
-      {INT32_MIN, "-2147483648"},
+  const struct {
+    int32_t value;
+    const char* text;
+  } cases[] = {
+      {2793, "2793"}, {-5, "-5"}, {0, "0"}, {10, "10"}, {INT32_MAX, "2147483647"}, {INT32_MIN, "-2147483648"},
   };
   for (const auto& c : cases) EXPECT_EQ(int_to_text(c.value), c.text) << c.value;
 }
@@ -123,11 +121,11 @@ TEST(RealToText, RoundingAtTheThirteenthDigit) {
 
 TEST(RealToText, LayoutSwitchesAtTheExponentLimits) {
   const RealCase cases[] = {
-      {9999999999999.0, "9999999999999"},      // E = 12: plain
-      {1e13, "1e+013"},                        // E = 13: exponent
-      {0.0001, "0.0001"},                      // E = -4: plain
+      {9999999999999.0, "9999999999999"},            // E = 12: plain
+      {1e13, "1e+013"},                              // E = 13: exponent
+      {0.0001, "0.0001"},                            // E = -4: plain
       {0.00009999999999999, "9.999999999999e-005"},  // E = -5: exponent
-      {0.000099999999999995, "0.0001"},        // rounds up into E = -4
+      {0.000099999999999995, "0.0001"},              // rounds up into E = -4
       {0.00009999999999999995, "0.0001"},
       {0.00012345, "0.00012345"},
   };
@@ -230,12 +228,16 @@ TEST(RoundToDecimals, TheResultIsTheDoubleNearestTheRoundedDecimal) {
 }
 
 TEST(RoundToDecimals, ZeroNaNAndInfinityPassThrough) {
-  const struct { double x; int32_t n; double result; } cases[] = {
+  const struct {
+    double x;
+    int32_t n;
+    double result;
+  } cases[] = {
       {-0.0, 2, -0.0},
       {-0.0, 0, -0.0},
       {-0.0, -3, -0.0},
       {0.0, -3, 0.0},
-      {-0.001, 2, -0.0},   // rounds to zero and keeps the sign
+      {-0.001, 2, -0.0},  // rounds to zero and keeps the sign
       {-0.4, 0, -0.0},
       {-40.0, -2, -0.0},
       {kInf, 2, kInf},
@@ -253,16 +255,15 @@ TEST(RoundToDecimals, ZeroNaNAndInfinityPassThrough) {
 // Scaling by powers of ten beyond the double range must not turn a value into
 // inf/inf or 0*inf (NaN).
 TEST(RoundToDecimals, DecimalCountsBeyondTheDoubleRange) {
-  const struct { double x; int32_t n; double result; } cases[] = {
-      {1e300, 10, 1e300},             // |x| * 10^10 overflows
-      {kDoubleMax, 1, kDoubleMax},
-      {1.5, 400, 1.5},                // 10^400 is not a double
-      {-1.5, INT32_MAX, -1.5},
-      {1e-300, 400, 1e-300},
-      {1.5, -400, 0.0},
-      {-kDoubleMax, -400, -0.0},
-      {kDoubleMax, INT32_MIN, 0.0},
-      {1.7e308, -308, kInf},          // 2e308 is past the range: overflows honestly
+  const struct {
+    double x;
+    int32_t n;
+    double result;
+  } cases[] = {
+      {1e300, 10, 1e300},                             // |x| * 10^10 overflows
+      {kDoubleMax, 1, kDoubleMax},  {1.5, 400, 1.5},  // 10^400 is not a double
+      {-1.5, INT32_MAX, -1.5},      {1e-300, 400, 1e-300}, {1.5, -400, 0.0}, {-kDoubleMax, -400, -0.0},
+      {kDoubleMax, INT32_MIN, 0.0}, {1.7e308, -308, kInf},  // 2e308 is past the range: overflows honestly
       {1.2e308, -308, 1e308},
   };
   for (const auto& c : cases) {
@@ -304,8 +305,8 @@ TEST(SingleToText, SixSignificantDigits) {
 
 TEST(SingleToText, RoundingAtTheSixthDigit) {
   const SingleCase cases[] = {
-      {1.234565f, "1.23457"},     // 1.2345650196...
-      {1.2345649f, "1.23456"},    // 1.2345649003...
+      {1.234565f, "1.23457"},   // 1.2345650196...
+      {1.2345649f, "1.23456"},  // 1.2345649003...
       {999999.4f, "999999"},
       {999999.5f, "1e+006"},
       {123457.5f, "123458"},
@@ -326,7 +327,7 @@ TEST(SingleToText, ExtremesZeroAndSubnormals) {
       {-kSingleMax, "-3.40282e+038"},
       {kSingleMinNormal, "1.17549e-038"},
       {from_bits32(0x007FFFFF), "1.17549e-038"},  // largest subnormal
-      {1e-40f, "9.99995e-041"},                    // 9.99994610e-41
+      {1e-40f, "9.99995e-041"},                   // 9.99994610e-41
       {kSingleMinSubnormal, "1.4013e-045"},
       {-kSingleMinSubnormal, "-1.4013e-045"},
       {from_bits32(0x00000002), "2.8026e-045"},
@@ -385,33 +386,20 @@ TEST(DateTimeToText, RoundsToTheNearestSecond) {
 
 TEST(DateTimeToText, GregorianLeapDays) {
   const DateCase cases[] = {
-      {60, "1900年2月28日"},
-      {61, "1900年3月1日"},     // 1900 has no 29 February
-      {36585, "2000年2月29日"},
-      {36586, "2000年3月1日"},
-      {73109, "2100年2月28日"},
+      {60, "1900年2月28日"},     {61, "1900年3月1日"},  // 1900 has no 29 February
+      {36585, "2000年2月29日"},  {36586, "2000年3月1日"},  {73109, "2100年2月28日"},
       {73110, "2100年3月1日"},  // nor has 2100
-      {45351, "2024年2月29日"},
-      {1521, "1904年2月29日"},
-      {-109512, "1600年2月29日"},
-      {-657376, "100年2月28日"},
-      {-657375, "100年3月1日"},
-      {40909, "2012年1月1日"},
+      {45351, "2024年2月29日"},  {1521, "1904年2月29日"},  {-109512, "1600年2月29日"},
+      {-657376, "100年2月28日"}, {-657375, "100年3月1日"}, {40909, "2012年1月1日"},
   };
   for (const auto& c : cases) EXPECT_EQ(datetime_to_text(c.value), c.text) << c.value;
 }
 
 TEST(DateTimeToText, ClampedToYears100To9999) {
   const DateCase cases[] = {
-      {-657434, "100年1月1日"},
-      {-657434.75, "100年1月1日"},
-      {-1e300, "100年1月1日"},
-      {-kInf, "100年1月1日"},
-      {2958465, "9999年12月31日"},
-      {2958465.75, "9999年12月31日"},
-      {1e300, "9999年12月31日"},
-      {kInf, "9999年12月31日"},
-      {2958464.5, "9999年12月30日12时"},
+      {-657434, "100年1月1日"},  {-657434.75, "100年1月1日"}, {-1e300, "100年1月1日"},
+      {-kInf, "100年1月1日"},    {2958465, "9999年12月31日"}, {2958465.75, "9999年12月31日"},
+      {1e300, "9999年12月31日"}, {kInf, "9999年12月31日"},    {2958464.5, "9999年12月30日12时"},
       {-657432, "100年1月3日"},
   };
   for (const auto& c : cases) EXPECT_EQ(datetime_to_text(c.value), c.text) << c.value;
@@ -485,9 +473,7 @@ TEST(Characters936, LeadAndTrailBytesMakeDoubleByteCharacters) {
 // --- current_datetime ------------------------------------------------------
 
 // The clock in days since 1899-12-30, in UTC, whole seconds.
-double utc_now_days() {
-  return 25569.0 + static_cast<double>(std::time(nullptr)) / 86400.0;
-}
+double utc_now_days() { return 25569.0 + static_cast<double>(std::time(nullptr)) / 86400.0; }
 
 TEST(CurrentDateTime, IsTheClockInLocalTimeInWholeSeconds) {
   const double before = utc_now_days();
@@ -514,8 +500,8 @@ TEST(DateTimeFromFields, CalendarFieldsBecomeDaysAndTimeOfDay) {
   struct Row {
     const char* name;
     int32_t year, month, day, hour, minute, second;
-    double days;     // whole days since 1899-12-30 (negative before it)
-    int32_t seconds; // time of day, added to the magnitude
+    double days;      // whole days since 1899-12-30 (negative before it)
+    int32_t seconds;  // time of day, added to the magnitude
     const char* text;
   };
   const Row rows[] = {
@@ -526,10 +512,12 @@ TEST(DateTimeFromFields, CalendarFieldsBecomeDaysAndTimeOfDay) {
       {"2000 has a 29 February", 2000, 2, 29, 12, 0, 0, 36585, 43200, "2000年2月29日12时"},
       {"first second of 2000", 2000, 1, 1, 0, 0, 0, 36526, 0, "2000年1月1日"},
       {"last second of 2037", 2037, 12, 31, 23, 59, 59, 50405, 86399, "2037年12月31日23时59分59秒"},
-      {"2038, one second past the 32-bit clock", 2038, 1, 19, 3, 14, 8, 50424, 11648, "2038年1月19日3时14分8秒"},
+      {"2038, one second past the 32-bit clock", 2038, 1, 19, 3, 14, 8, 50424, 11648,
+       "2038年1月19日3时14分8秒"},
       {"2100 has no 29 February", 2100, 3, 1, 0, 0, 0, 73110, 0, "2100年3月1日"},
       {"a leap day of this century", 2024, 2, 29, 23, 59, 59, 45351, 86399, "2024年2月29日23时59分59秒"},
-      {"a leap second counts as the 59th", 2016, 12, 31, 23, 59, 60, 42735, 86399, "2016年12月31日23时59分59秒"},
+      {"a leap second counts as the 59th", 2016, 12, 31, 23, 59, 60, 42735, 86399,
+       "2016年12月31日23时59分59秒"},
       {"earliest Windows date", 1601, 1, 1, 0, 0, 0, -109205, 0, "1601年1月1日"},
       // (the text stops at the last day's midnight, as every date-time text does)
       {"last second of 9999", 9999, 12, 31, 23, 59, 59, 2958465, 86399, "9999年12月31日"},
@@ -570,7 +558,10 @@ TEST(CurrentDateTime, MatchesTheClockInUtcZone) {
   const double before = utc_now_days();
   const DateTime now = current_datetime();
   const double after = utc_now_days();
-  if (old) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
+  if (old)
+    setenv("TZ", saved.c_str(), 1);
+  else
+    unsetenv("TZ");
   tzset();
   EXPECT_GE(now, before - 1e-9);
   EXPECT_LE(now, after + 1e-9);
@@ -580,7 +571,9 @@ TEST(CurrentDateTime, MatchesTheClockInUtcZone) {
 // --- trunc_divide and real_remainder ---------------------------------------
 
 TEST(TruncDivideAndRemainder, QuotientTowardZeroRemainderWithSignOfA) {
-  const struct { double a, b, quotient, remainder; } cases[] = {
+  const struct {
+    double a, b, quotient, remainder;
+  } cases[] = {
       {7, 2, 3, 1},
       {-7, 2, -3, -1},
       {8, 2, 4, 0},
@@ -615,17 +608,12 @@ TEST(TruncDivideAndRemainder, ZeroDivisorGivesTheIeeeValues) {
 // --- char_from_code --------------------------------------------------------
 
 TEST(CharFromCode, LowByteOfTheCode) {
-  const struct { int32_t code; Text text; } cases[] = {
-      {9, "\t"},
-      {0, ""},
-      {265, "\t"},
-      {256, ""},
-      {65, "A"},
-      {0xA3, "\xA3"},
-      {255, "\xFF"},
-      {-1, "\xFF"},
-      {-247, "\t"},
-      {INT32_MIN, ""},
+  const struct {
+    int32_t code;
+    Text text;
+  } cases[] = {
+      {9, "\t"},      {0, ""},       {265, "\t"},  {256, ""},    {65, "A"},
+      {0xA3, "\xA3"}, {255, "\xFF"}, {-1, "\xFF"}, {-247, "\t"}, {INT32_MIN, ""},
   };
   for (const auto& c : cases) EXPECT_EQ(char_from_code(c.code), c.text) << c.code;
 }
@@ -665,7 +653,10 @@ TEST(TextToNumber, LongestDecimalPrefix) {
       {"1000204886016", 1000204886016.0},
       {"0.1", 0.1},
       {"123456789012345678901234567890", 123456789012345678901234567890.0},
-      {std::string("7\0" "8", 3), 7},
+      {std::string("7\0"
+                   "8",
+                   3),
+       7},
   };
   for (const auto& c : cases) {
     EXPECT_TRUE(same_real(c.value, text_to_number(c.text))) << "\"" << c.text << "\"";
@@ -674,14 +665,8 @@ TEST(TextToNumber, LongestDecimalPrefix) {
 
 TEST(TextToNumber, NoHexInfinityOrNaNForms) {
   const NumberCase cases[] = {
-      {"0x10", 0},
-      {"0X1p3", 0},
-      {"-0x10", -0.0},
-      {"inf", 0},
-      {"-infinity", 0},
-      {"nan", 0},
-      {"NAN(123)", 0},
-      {"1.#INF", 1},
+      {"0x10", 0},      {"0X1p3", 0}, {"-0x10", -0.0}, {"inf", 0},
+      {"-infinity", 0}, {"nan", 0},   {"NAN(123)", 0}, {"1.#INF", 1},
   };
   for (const auto& c : cases) {
     EXPECT_TRUE(same_real(c.value, text_to_number(c.text))) << "\"" << c.text << "\"";
@@ -699,9 +684,9 @@ TEST(TextToNumber, RangeLimits) {
       {"4.9406564584124654e-324", kDoubleMinSubnormal},
       {"3e-324", kDoubleMinSubnormal},
       {"2e-324", 0},
-      {"0.000000000000000000001e330", kInf},          // 1e309
-      {"1000e-327", 0},                               // 1e-324: below half of denorm_min
-      {"10000e-327", 2 * kDoubleMinSubnormal},        // 1e-323
+      {"0.000000000000000000001e330", kInf},    // 1e309
+      {"1000e-327", 0},                         // 1e-324: below half of denorm_min
+      {"10000e-327", 2 * kDoubleMinSubnormal},  // 1e-323
       {"0e999999999999", 0},
       {"-0e-999999999999", -0.0},
       {"1e99999999999999999999", kInf},
@@ -722,17 +707,29 @@ TEST(TextToNumber, FullWidthFormsBecomeHalfWidth) {
       {"＋３", 3},
       {"１Ｅ２", 100},
       {"１ｅ－２", 0.01},
-      {"\xA1\xA1" "7", 7},                    // ideographic space, then 7
-      {"\xA1\xA1\xA1\xA1\xA3\xB9", 9},        // two ideographic spaces, full-width 9
-      {"1\xA3\xAE" "5", 1.5},                 // full-width point
-      {"\xB0\xA1" "5", 0},                    // another double-byte character first
-      {"5\xB0\xA1" "5", 5},
+      {"\xA1\xA1"
+       "7",
+       7},                              // ideographic space, then 7
+      {"\xA1\xA1\xA1\xA1\xA3\xB9", 9},  // two ideographic spaces, full-width 9
+      {"1\xA3\xAE"
+       "5",
+       1.5},  // full-width point
+      {"\xB0\xA1"
+       "5",
+       0},  // another double-byte character first
+      {"5\xB0\xA1"
+       "5",
+       5},
       // A3A1..A3FE map to 21..7E; the double-byte characters of other rows
       // stay, even where their trail byte looks like a digit.
       {"\xA2\xB1", 0},
       {"\xA4\xB1", 0},
-      {"\xA1\xAB" "1", 0},                    // "~1"
-      {"\xA1\xEE" "1", 0},                    // "*1"
+      {"\xA1\xAB"
+       "1",
+       0},  // "~1"
+      {"\xA1\xEE"
+       "1",
+       0},  // "*1"
   };
   for (const auto& c : cases) {
     EXPECT_TRUE(same_real(c.value, text_to_number(c.text))) << "\"" << c.text << "\"";
@@ -744,15 +741,19 @@ TEST(TextToNumber, FullWidthFormsBecomeHalfWidth) {
 // trail byte stays a single byte.
 TEST(TextToNumber, LeadBytesPairFromTheLeft) {
   const NumberCase cases[] = {
-      {"1\xA3", 1},                       // lead byte at the very end
-      {"\xA3\xB1\xA3", 1},                // full-width 1, then a lone lead byte
+      {"1\xA3", 1},         // lead byte at the very end
+      {"\xA3\xB1\xA3", 1},  // full-width 1, then a lone lead byte
       {"\xA3", 0},
-      {"\xA3\xA3\xB1", 0},                // "＃" then a lone B1: not "\xA3" "1"
-      {"\xA1\xA1\xA3\xB5", 5},            // " 5"
-      {"\xA1\xA3\xB1", 0},                // A1A3 pairs; B1 is left alone
-      {"2\x81" "3", 2},                   // 0x33 is no trail byte: 81 stands alone
-      {"\x81" "\xA3\xB1", 0},
-      {"\xFF\xA3\xB1", 0},                // FF pairs with A3 too
+      {"\xA3\xA3\xB1", 0},      // "＃" then a lone B1: not "\xA3" "1"
+      {"\xA1\xA1\xA3\xB5", 5},  // " 5"
+      {"\xA1\xA3\xB1", 0},      // A1A3 pairs; B1 is left alone
+      {"2\x81"
+       "3",
+       2},  // 0x33 is no trail byte: 81 stands alone
+      {"\x81"
+       "\xA3\xB1",
+       0},
+      {"\xFF\xA3\xB1", 0},  // FF pairs with A3 too
   };
   for (const auto& c : cases) {
     EXPECT_TRUE(same_real(c.value, text_to_number(c.text))) << "\"" << c.text << "\"";
@@ -761,9 +762,9 @@ TEST(TextToNumber, LeadBytesPairFromTheLeft) {
 
 // What the program writes, it can read back, to the precision it writes.
 TEST(TextToNumber, ReadsBackRealTexts) {
-  const double values[] = {0.0,        1.0 / 3,  -2.0 / 3,        123456.789, 1e-5,
-                           12345678901234.0, kDoubleMax, kDoubleMinSubnormal, -1e-300,
-                           9999999999999.5};
+  const double values[] = {0.0,     1.0 / 3,          -2.0 / 3,   123456.789,
+                           1e-5,    12345678901234.0, kDoubleMax, kDoubleMinSubnormal,
+                           -1e-300, 9999999999999.5};
   for (double v : values) {
     const Text t = real_to_text(v);
     const double back = text_to_number(t);

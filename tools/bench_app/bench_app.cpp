@@ -134,7 +134,7 @@ void memory_figures(const wchar_t* program) {
   const double idle = support::private_mib(process.hProcess);
 
   HWND performance = tool::control(main, ui_ids::编辑框_性能信息);
-  const std::wstring launched = L"\x5F00\x59CB\x6D4B\x8BD5";      // 开始测试 (the launch line)
+  const std::wstring launched = L"\x5F00\x59CB\x6D4B\x8BD5";  // 开始测试 (the launch line)
   const std::wstring addition_done = L"\x52A0\x6CD5\x6D4B\x8BD5\x7ED3\x675F";  // 加法测试结束
   double peak = -1;
   if (tool::start_evaluation(process.dwProcessId, main)) {
@@ -142,7 +142,8 @@ void memory_figures(const wchar_t* program) {
     while (GetTickCount() - start < 30u * 60u * 1000u) {
       const std::wstring text = tool::text_of(performance);
       if (text.find(addition_done) != std::wstring::npos) break;
-      if (text.find(launched) != std::wstring::npos) peak = std::max(peak, support::private_mib(process.hProcess));
+      if (text.find(launched) != std::wstring::npos)
+        peak = std::max(peak, support::private_mib(process.hProcess));
       Sleep(20);
     }
   }

@@ -45,7 +45,6 @@ Cost measure(double iterations, Work work) {
   return best;
 }
 
-
 // The constant stays in a register, as the optimiser keeps it in the
 // evaluation's loop; each iteration copies it and adds it to itself.
 void reference_addition(int32_t iterations) {

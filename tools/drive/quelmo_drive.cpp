@@ -21,12 +21,15 @@
 
 namespace {
 
-const wchar_t kTitle[] = L"Quelmo\x8BA1\x7B97\x673A\x6027\x80FD\x8BC4\x4F30\x5DE5\x5177";  // Quelmo计算机性能评估工具
+const wchar_t kTitle[] =
+    L"Quelmo\x8BA1\x7B97\x673A\x6027\x80FD\x8BC4\x4F30\x5DE5\x5177";  // Quelmo计算机性能评估工具
 
 void print_utf8(FILE* stream, const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                              nullptr);
   std::string bytes(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr,
+                      nullptr);
   std::string unix_lines;
   for (char c : bytes)
     if (c != '\r') unix_lines += c;
@@ -45,9 +48,12 @@ int wmain(int argc, wchar_t** argv) {
   const wchar_t* program = nullptr;
   const wchar_t* go_file = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (wcscmp(argv[i], L"--evaluate") == 0) evaluate = true;
-    else if (wcscmp(argv[i], L"--go-file") == 0 && i + 1 < argc) go_file = argv[++i];
-    else program = argv[i];
+    if (wcscmp(argv[i], L"--evaluate") == 0)
+      evaluate = true;
+    else if (wcscmp(argv[i], L"--go-file") == 0 && i + 1 < argc)
+      go_file = argv[++i];
+    else
+      program = argv[i];
   }
   if (!program) return fail("usage: quelmo-drive.exe [--evaluate] [--go-file GO-FILE] PROGRAM.exe");
 
@@ -63,7 +69,8 @@ int wmain(int argc, wchar_t** argv) {
     // The program may stop before its window appears: with a message (its
     // fatal stop), or at once. Either way say what happened.
     if (HWND box = wait_window(pi.dwProcessId, L"#32770", 0)) {
-      std::fprintf(stderr, "quelmo-drive: the program stopped with this message instead of showing its window:\n");
+      std::fprintf(stderr,
+                   "quelmo-drive: the program stopped with this message instead of showing its window:\n");
       print_utf8(stderr, text_of(GetDlgItem(box, 0xFFFF)) + L"\n");
       click(GetDlgItem(box, IDOK));
       WaitForSingleObject(pi.hProcess, 10000);
@@ -102,7 +109,8 @@ int wmain(int argc, wchar_t** argv) {
 
   std::printf("---- \xE8\xAE\xA1\xE7\xAE\x97\xE6\x9C\xBA\xE4\xBF\xA1\xE6\x81\xAF\n");  // 计算机信息
   print_utf8(stdout, text_of(info));
-  std::printf("---- \xE8\xBF\x90\xE7\xAE\x97\xE6\x80\xA7\xE8\x83\xBD\xE4\xBF\xA1\xE6\x81\xAF\n");  // 运算性能信息
+  std::printf(
+      "---- \xE8\xBF\x90\xE7\xAE\x97\xE6\x80\xA7\xE8\x83\xBD\xE4\xBF\xA1\xE6\x81\xAF\n");  // 运算性能信息
   print_utf8(stdout, text_of(perf));
 
   RECT r{};
@@ -118,7 +126,8 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   click(control(main, ui_ids::按钮_退出));
-  if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) return fail("the program did not end after Exit");
+  if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0)
+    return fail("the program did not end after Exit");
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
   std::printf("EXIT %ld\n", static_cast<long>(code));

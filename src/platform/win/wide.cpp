@@ -22,8 +22,7 @@ std::wstring to_wide(const Text& text) {
 
 Text from_wide(const wchar_t* text, int length) {
   if (text == nullptr || length <= 0) return {};
-  const int out_len =
-      WideCharToMultiByte(kCodePage, 0, text, length, nullptr, 0, nullptr, nullptr);
+  const int out_len = WideCharToMultiByte(kCodePage, 0, text, length, nullptr, 0, nullptr, nullptr);
   if (out_len <= 0) return {};
   Text narrow(static_cast<size_t>(out_len), '\0');
   WideCharToMultiByte(kCodePage, 0, text, length, narrow.data(), out_len, nullptr, nullptr);
@@ -40,16 +39,13 @@ Text from_code_page(const std::string& bytes, unsigned code_page) {
   return from_wide(wide);
 }
 
-Text from_wide(const std::wstring& text) {
-  return from_wide(text.data(), static_cast<int>(text.size()));
-}
+Text from_wide(const std::wstring& text) { return from_wide(text.data(), static_cast<int>(text.size())); }
 
 int message_box(const Text& text, const Text& caption, unsigned style) {
   const std::wstring wide_text = to_wide(text);
   const std::wstring wide_caption = to_wide(caption);
   HWND active_before = GetActiveWindow();
-  const int pressed =
-      MessageBoxW(nullptr, wide_text.c_str(), wide_caption.c_str(), style | MB_TASKMODAL);
+  const int pressed = MessageBoxW(nullptr, wide_text.c_str(), wide_caption.c_str(), style | MB_TASKMODAL);
   // The window that was active before gets the keyboard back, also where
   // nothing else would reactivate it once the box has gone (a desktop
   // without a window manager).
@@ -87,9 +83,7 @@ void fatal_stop(const Text& message) {
 
 void fatal_out_of_memory() { stop_now(kOutOfMemory); }
 
-void fatal_unexpected_exception() {
-  stop_now(L"程序内部错误，必须结束。");
-}
+void fatal_unexpected_exception() { stop_now(L"程序内部错误，必须结束。"); }
 
 namespace {
 void out_of_memory_handler() { fatal_out_of_memory(); }
