@@ -282,10 +282,19 @@ TEST_P(AboutOutlivesMainTest, ProcessEndsWhenTheLastWindowCloses) {
   // have ended the loop in between).
   const Text line = Text(about_contact::kBlogAddress) + "\r\n";
   HWND blog = e2e::find_control(about, 打开博客);
-  e2e::click(blog);
-  ASSERT_TRUE(e2e::wait_until([&] { return e2e::read_file(log) == line; }));
-  e2e::click(blog);
-  ASSERT_TRUE(e2e::wait_until([&] { return e2e::read_file(log) == line + line; }));
+  // Under Wine without a window manager, a click posted while the About
+  // window is being activated after the main window went can lose the
+  // button's capture and with it the click; a click that left no line is
+  // clicked again (one that did is never repeated).
+  auto click_for = [&](const Text& expected) {
+    return e2e::wait_until([&] {
+      if (e2e::read_file(log) == expected) return true;
+      e2e::click(blog);
+      return e2e::wait_until([&] { return e2e::read_file(log) == expected; }, 3000);
+    });
+  };
+  ASSERT_TRUE(click_for(line));
+  ASSERT_TRUE(click_for(line + line));
   EXPECT_TRUE(program->running());
   EXPECT_EQ(e2e::window_text(about), kCaption);
 
