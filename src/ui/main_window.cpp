@@ -119,6 +119,22 @@ void append_now(Box box, const std::wstring& wide) {
   SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
+// On the main thread: the box's whole content, or the box's content replaced.
+void set_now(Box box, const std::wstring& wide) {
+  HWND hwnd = box_handle(box);
+  if (hwnd != nullptr) SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void get_now(Box box, std::wstring& wide) {
+  HWND hwnd = box_handle(box);
+  if (hwnd == nullptr) return;
+  const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  wide.assign(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT got =
+      SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1), reinterpret_cast<LPARAM>(wide.data()));
+  wide.resize(got >= 0 && static_cast<size_t>(got) < wide.size() ? static_cast<size_t>(got) : 0);
+}
+
 // Focus moves off a control that is being disabled, to the next one Tab would reach.
 void enable_start_button(bool enable) {
   HWND button = control(按钮_开始评估);
@@ -153,7 +169,8 @@ void on_command(int id, int code) {
   }
 }
 
-// ---- The box operations, as the main window carries them out ----------------
+// ---- The box operations, as the main window carries them out: each one
+// request whose handler runs on the main thread -------------------------------
 
 void append(Box box, const Text& text) {
   HWND window = g_window.load();
@@ -166,20 +183,18 @@ void append(Box box, const Text& text) {
 }
 
 void set_text(Box box, const Text& text) {
-  HWND hwnd = box_handle(box);
-  if (hwnd == nullptr) return;
+  HWND window = g_window.load();
+  if (window == nullptr || box_handle(box) == nullptr) return;
   const std::wstring wide = to_wide(text);
-  SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  SendMessageW(window, kSetBoxText, static_cast<WPARAM>(box), reinterpret_cast<LPARAM>(&wide));
 }
 
 Text get_text(Box box) {
-  HWND hwnd = box_handle(box);
-  if (hwnd == nullptr) return {};
-  const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT got =
-      SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1), reinterpret_cast<LPARAM>(wide.data()));
-  return from_wide(wide.data(), static_cast<int>(got));
+  HWND window = g_window.load();
+  if (window == nullptr || box_handle(box) == nullptr) return {};
+  std::wstring wide;
+  SendMessageW(window, kGetBoxText, static_cast<WPARAM>(box), reinterpret_cast<LPARAM>(&wide));
+  return from_wide(wide);
 }
 
 void set_start_enabled(bool enabled) {
@@ -235,6 +250,12 @@ bool handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& resu
       return true;
     case kAppendToBox:
       append_now(static_cast<Box>(wparam), *reinterpret_cast<const std::wstring*>(lparam));
+      return true;
+    case kSetBoxText:
+      set_now(static_cast<Box>(wparam), *reinterpret_cast<const std::wstring*>(lparam));
+      return true;
+    case kGetBoxText:
+      get_now(static_cast<Box>(wparam), *reinterpret_cast<std::wstring*>(lparam));
       return true;
     case WM_DESTROY:
       // From here on appends and the start button return at once: no other

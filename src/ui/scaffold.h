@@ -15,6 +15,8 @@
 inline constexpr UINT kDestroyRequest = WM_APP + 1;     // destroy_window
 inline constexpr UINT kEnableStartButton = WM_APP + 2;  // wParam: enable
 inline constexpr UINT kAppendToBox = WM_APP + 3;        // wParam: Box, lParam: const std::wstring*
+inline constexpr UINT kSetBoxText = WM_APP + 4;         // wParam: Box, lParam: const std::wstring*
+inline constexpr UINT kGetBoxText = WM_APP + 5;         // wParam: Box, lParam: std::wstring* to fill
 
 // One control of a window's template. A control whose parent is another
 // control (a box inside its group box) is created after its parent.
