@@ -8,17 +8,20 @@
 
 namespace {
 constexpr UINT kCodePage = 936;
-}
 
-std::wstring to_wide(const Text& text) {
-  if (text.empty()) return {};
-  const int in_len = static_cast<int>(text.size());
-  const int out_len = MultiByteToWideChar(kCodePage, 0, text.data(), in_len, nullptr, 0);
+// Bytes of `code_page` as UTF-16.
+std::wstring widen(const std::string& bytes, UINT code_page) {
+  if (bytes.empty()) return {};
+  const int in_len = static_cast<int>(bytes.size());
+  const int out_len = MultiByteToWideChar(code_page, 0, bytes.data(), in_len, nullptr, 0);
   if (out_len <= 0) return {};
   std::wstring wide(static_cast<size_t>(out_len), L'\0');
-  MultiByteToWideChar(kCodePage, 0, text.data(), in_len, wide.data(), out_len);
+  MultiByteToWideChar(code_page, 0, bytes.data(), in_len, wide.data(), out_len);
   return wide;
 }
+}  // namespace
+
+std::wstring to_wide(const Text& text) { return widen(text, kCodePage); }
 
 Text from_wide(const wchar_t* text, int length) {
   if (text == nullptr || length <= 0) return {};
@@ -30,13 +33,7 @@ Text from_wide(const wchar_t* text, int length) {
 }
 
 Text from_code_page(const std::string& bytes, unsigned code_page) {
-  if (bytes.empty()) return {};
-  const int in_len = static_cast<int>(bytes.size());
-  const int wide_len = MultiByteToWideChar(code_page, 0, bytes.data(), in_len, nullptr, 0);
-  if (wide_len <= 0) return {};
-  std::wstring wide(static_cast<size_t>(wide_len), L'\0');
-  MultiByteToWideChar(code_page, 0, bytes.data(), in_len, wide.data(), wide_len);
-  return from_wide(wide);
+  return from_wide(widen(bytes, code_page));
 }
 
 Text from_wide(const std::wstring& text) { return from_wide(text.data(), static_cast<int>(text.size())); }
