@@ -30,7 +30,7 @@ if quelmo_can_run win32; then
   echo "run: the 32-bit program (build/win32/quelmo-eval.exe)" >&2
 else
   form=win64
-  echo "run: the 64-bit program (build/win64/quelmo-eval.exe): $QUELMO_NOT_RUNNABLE_WHY" >&2
+  echo "run: the 64-bit program (build/win64/quelmo-eval.exe); not the 32-bit one: $QUELMO_NOT_RUNNABLE_WHY" >&2
 fi
 if ! command -v wine >/dev/null 2>&1 || [ ! -x "$QUELMO_WINE64_LOADER" ]; then
   echo "run: Wine is not installed (scripts/bootstrap.sh installs it)" >&2
