@@ -112,7 +112,7 @@ for form in "${built_forms[@]}"; do
     WINEPREFIX=$root/build/$form/wineprefix wineserver -k >/dev/null 2>&1 || true
   else
     echo "== $form: its tests are not run here: $QUELMO_NOT_RUNNABLE_WHY; its program file is checked from outside"
-    test_suite "$form-file" "$form" -L outside
+    test_suite "$form-file" "$form" -L outside -V
   fi
 done
 [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
