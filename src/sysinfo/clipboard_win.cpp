@@ -2,6 +2,7 @@
 #include "sysinfo/sysinfo.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "platform/win/wide.h"
@@ -11,9 +12,7 @@
 
 Text processor_id_cache;
 
-void release_processor_id_cache() {
-  if (!processor_id_cache.empty()) Text().swap(processor_id_cache);
-}
+void release_processor_id_cache() { free_text(processor_id_cache); }
 
 Text get_processor_id() {
   if (processor_id_cache.empty()) {
@@ -37,6 +36,13 @@ HGLOBAL global_copy(const void* data, size_t size) {
   std::memcpy(target, data, size);
   GlobalUnlock(block);
   return block;
+}
+
+// Frees blocks the clipboard has not taken (null ones are skipped).
+void free_blocks(std::initializer_list<HGLOBAL> blocks) {
+  for (HGLOBAL block : blocks) {
+    if (block != nullptr) GlobalFree(block);
+  }
 }
 
 // Hands `block` to the clipboard; frees it when the clipboard refuses it.
@@ -74,9 +80,7 @@ bool place_on_clipboard(const Text& text) {
   const LCID locale = MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT);  // 0x0804
   HGLOBAL locale_block = global_copy(&locale, sizeof locale);
   if (!open_clipboard()) {
-    GlobalFree(bytes);
-    if (unicode != nullptr) GlobalFree(unicode);
-    if (locale_block != nullptr) GlobalFree(locale_block);
+    free_blocks({bytes, unicode, locale_block});
     return false;
   }
   EmptyClipboard();
@@ -85,8 +89,7 @@ bool place_on_clipboard(const Text& text) {
     set_clipboard_block(CF_UNICODETEXT, unicode);
     set_clipboard_block(CF_LOCALE, locale_block);
   } else {
-    if (unicode != nullptr) GlobalFree(unicode);
-    if (locale_block != nullptr) GlobalFree(locale_block);
+    free_blocks({unicode, locale_block});
   }
   CloseClipboard();
   return placed;

@@ -6,13 +6,6 @@ void create_cpu_info() {
   if (cpu_info == nullptr) cpu_info = new CPUInfo();
 }
 
-namespace {
-// Frees a text's storage; an empty text holds none and is left alone.
-void free_text(Text& text) {
-  if (!text.empty()) Text().swap(text);
-}
-}  // namespace
-
 void release_cpu_info() {
   if (cpu_info == nullptr) return;
   free_text(cpu_info->manufacturer);

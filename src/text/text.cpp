@@ -23,6 +23,10 @@
 
 #include "text/pow10_table.h"
 
+void free_text(Text& text) {
+  if (!text.empty()) Text().swap(text);
+}
+
 bool is_lead_byte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 
 bool is_trail_byte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }

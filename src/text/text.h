@@ -21,6 +21,10 @@ bool is_trail_byte(unsigned char byte);
 // Length in bytes (1 or 2) of the character that starts at `at`.
 size_t char_length(const Text& text, size_t at);
 
+// Frees a text's storage (the end-of-process release of the records); an
+// empty text holds none and is left alone.
+void free_text(Text& text);
+
 Text int_to_text(int32_t value);
 Text real_to_text(double value);   // 13 significant digits
 Text single_to_text(float value);  // 6 significant digits

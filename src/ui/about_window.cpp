@@ -128,11 +128,6 @@ const WindowDefinition kAboutWindow = {kAboutWindowClass,
                                        key,
                                        nullptr};
 
-// Frees a text's storage; an empty text holds none and is left alone.
-void free_text(Text& text) {
-  if (!text.empty()) Text().swap(text);
-}
-
 }  // namespace
 
 AboutInfo about_info;

@@ -215,7 +215,7 @@ bool load_window(const WindowDefinition& window, const void* creation_data) {
     if (g_creation_failure.empty()) note_creation_failure("窗口", GetLastError());
     return false;
   }
-  s.hwnd.store(created);
+  // WM_CREATE has recorded the handle.
   s.destroy_pending = false;
   ShowWindow(created, SW_SHOWNORMAL);
   UpdateWindow(created);

@@ -41,6 +41,17 @@ int fail(const char* what) {
   return 2;
 }
 
+// Whether the program has ended; if so, says `when` with its exit code and
+// reports the code to the caller.
+bool ended_early(HANDLE process, const char* when) {
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process, &code) || code == STILL_ACTIVE) return false;
+  std::fprintf(stderr, "quelmo-drive: the program ended %s, with exit code %lu\n", when,
+               static_cast<unsigned long>(code));
+  std::printf("EXIT %ld\n", static_cast<long>(code));
+  return true;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -75,13 +86,7 @@ int wmain(int argc, wchar_t** argv) {
       click(GetDlgItem(box, IDOK));
       WaitForSingleObject(pi.hProcess, 10000);
     }
-    DWORD code = 0;
-    if (GetExitCodeProcess(pi.hProcess, &code) && code != STILL_ACTIVE) {
-      std::fprintf(stderr, "quelmo-drive: the program ended before its window appeared, with exit code %lu\n",
-                   static_cast<unsigned long>(code));
-      std::printf("EXIT %ld\n", static_cast<long>(code));
-      return 2;
-    }
+    if (ended_early(pi.hProcess, "before its window appeared")) return 2;
     if (GetTickCount() - waiting_since > 60000) return fail("the main window did not appear within 60 s");
   }
   wchar_t title[128] = {};
@@ -96,13 +101,7 @@ int wmain(int argc, wchar_t** argv) {
     DWORD start = GetTickCount();
     while (text_of(perf).find(kScoreMark) == std::wstring::npos) {
       if (GetTickCount() - start > 30u * 60u * 1000u) return fail("no score after 30 minutes");
-      DWORD code = 0;
-      if (GetExitCodeProcess(pi.hProcess, &code) && code != STILL_ACTIVE) {
-        std::fprintf(stderr, "quelmo-drive: the program ended during the run, with exit code %lu\n",
-                     static_cast<unsigned long>(code));
-        std::printf("EXIT %ld\n", static_cast<long>(code));
-        return 2;
-      }
+      if (ended_early(pi.hProcess, "during the run")) return 2;
       Sleep(200);
     }
   }
